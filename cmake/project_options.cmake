@@ -1,0 +1,27 @@
+# Flags every target of the project shares: warnings are errors everywhere.
+add_compile_options(-Wall -Wextra -Wpedantic -Werror -Wshadow -Wconversion -Wno-sign-conversion)
+
+if(WIN32)
+  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+  # Everything static: no MinGW runtime DLLs to ship beside the programs.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  # Our own Wine runner starts every Windows test program.
+  set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_SOURCE_DIR}/cmake/wine-run")
+endif()
+
+if(TAVARO_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Sources whose narrow literals are log texts written in the GBK code page (936).
+function(tavaro_gbk_sources)
+  set_source_files_properties(${ARGN} PROPERTIES COMPILE_OPTIONS "-fexec-charset=CP936")
+endfunction()
+
+# A GoogleTest program; under Wine the tests are discovered when ctest runs, inside the test session.
+function(tavaro_add_gtest name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE GTest::gtest_main GTest::gmock)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
+endfunction()

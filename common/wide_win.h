@@ -1,0 +1,23 @@
+// Conversions between the portable UTF-16 type and the Windows wide type.
+// Both are 16 bits wide on Windows, so the cast is checked once, here.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace common {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide characters are UTF-16 units");
+
+inline const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+inline wchar_t* wide(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
+inline std::wstring toWide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+inline std::u16string fromWide(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
+
+// Every token of this process's command line, the program path as token 0.
+std::vector<std::u16string> commandLineTokens();
+
+}  // namespace common

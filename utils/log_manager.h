@@ -1,0 +1,183 @@
+// The logger: a registry of up to LOGGER_MAX named loggers, a queue of records
+// filled by callers on any thread, and one writer thread that prints them to
+// the console and appends them to rolling log files.
+//
+// Threads: every operation may be called from any thread. `queueLock_` guards
+// the queue and the pool only. While the writer runs, attribute changes travel
+// through the queue so that they take effect in order with the records around
+// them; enabling a logger and lowering its level act at once. The writer alone
+// touches the file fields of the entries.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <semaphore>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "utils/console_output.h"
+#include "utils/ilog_manager.h"
+#include "utils/log_clock.h"
+#include "utils/log_levels.h"
+
+namespace logq {
+
+// What the manager takes from the process it runs in.
+struct LogEnvironment {
+  Clock* clock = nullptr;
+  ConsoleOutput* console = nullptr;
+  std::uint32_t pid = 0;
+  std::string modulePath;
+
+  static LogEnvironment current();
+};
+
+struct LoggerEntry {
+  std::string key;
+  std::string name;
+  std::string path = "./log/";
+  std::atomic<std::int32_t> level{LOG_DEBUG};
+  std::atomic<bool> display{true};
+  std::atomic<bool> outfile{true};
+  std::atomic<bool> monthdir{false};
+  std::atomic<std::uint32_t> limitsize{100};
+  std::atomic<bool> enable{false};
+  std::atomic<bool> fileline{true};
+  std::atomic<std::int64_t> reserve{0};
+  // The writer thread's own.
+  std::int64_t fileCreateTime = 0;
+  std::uint32_t fileIndex = 0;
+  std::uint64_t writtenBytes = 0;
+  std::FILE* file = nullptr;
+  std::vector<std::pair<std::int64_t, std::string>> history;
+};
+
+// Runs the virtual `run` on a thread of its own.
+class ThreadHelper {
+ public:
+  virtual ~ThreadHelper();
+  virtual void run() = 0;
+
+  bool start();
+  void wait();
+
+ private:
+  std::thread thread_;
+};
+
+class LogManager final : public ThreadHelper, public ILogManager {
+ public:
+  explicit LogManager(LogEnvironment environment = LogEnvironment::current());
+  ~LogManager() override;
+  LogManager(const LogManager&) = delete;
+  LogManager& operator=(const LogManager&) = delete;
+
+  bool loadConfigFile(const char* path) override;
+  bool loadConfigText(const char* text) override;
+  int addLogger(const char* key) override;
+  bool start() override;
+  bool stop() override;
+  int lookupLogger(const char* key) override;
+  bool acceptsLevel(int id, int level) override;
+  bool submitRecord(LogRecord* record, const char* file, int line) override;
+  bool setEnabled(int id, bool enabled) override;
+  bool setName(int id, const char* name) override;
+  bool setPath(int id, const char* path) override;
+  bool setLevel(int id, int level) override;
+  bool setFileLine(int id, bool on) override;
+  bool setDisplay(int id, bool on) override;
+  bool setOutFile(int id, bool on) override;
+  bool setLimitSize(int id, std::uint32_t megabytes) override;
+  bool setMonthDir(int id, bool on) override;
+  bool setReserve(int id, std::int64_t seconds) override;
+  bool setReloadInterval(int seconds) override;
+  bool reloadConfig() override;
+  bool isEnabled(int id) override;
+  std::uint64_t totalWriteCount() override;
+  std::uint64_t totalWriteBytes() override;
+  std::uint64_t totalPushed() override;
+  std::uint64_t totalPopped() override;
+  std::uint32_t activeLoggerCount() override;
+  LogRecord* makeRecord(int id, int level) override;
+  void freeRecord(LogRecord* record) override;
+
+  // The writer thread's body.
+  void run() override;
+
+  // Prints `text` in the colour of `level` (see log_writer.cpp).
+  void writeConsole(std::string_view text, int level);
+
+  bool running() const { return running_.load(std::memory_order_acquire); }
+  std::size_t queueLength() const { return queueLength_.load(std::memory_order_relaxed); }
+  std::size_t poolSize() const { return poolSize_.load(std::memory_order_relaxed); }
+  const std::string& processName() const { return processName_; }
+  const std::string& pid() const { return pid_; }
+  // Read-only view of an entry (0 <= id < LOGGER_MAX) for diagnostics and tests.
+  const LoggerEntry& logger(int id) const { return loggers_[id]; }
+
+  // Upper bound of pooled free records.
+  static constexpr std::size_t kPoolMax = 200;
+  // Queue length above which producers are slowed down.
+  static constexpr std::size_t kThrottleThreshold = 20000;
+
+ private:
+  bool validId(int id) const { return id >= 0 && id <= lastId_.load(std::memory_order_acquire); }
+  bool queueChange(int id, ChangeKind kind, std::int32_t value, std::string_view text);
+  bool applyChange(int id, std::int32_t kind, std::int32_t value, std::string_view text);
+  void pushRecord(LogRecord* record, bool countPushed);
+  LogRecord* popRecord();
+  void throttle(std::size_t queued);
+  void logStartup();
+  void handleRecord(LogRecord* record, std::int32_t* flushCounters);
+  void flushBurst(std::int32_t* flushCounters);
+  bool openLogger(const LogRecord& record);
+  void closeLogger(int id);
+  void closeFile(LoggerEntry& entry);
+  bool applyConfig(std::string_view text, bool onlyExisting);
+  bool readConfigOrComplain(const std::string& path, std::string& text);
+
+  LogEnvironment env_;
+  std::atomic<bool> running_{false};
+  std::unique_ptr<std::counting_semaphore<64>> started_;
+  std::atomic<std::int32_t> reloadInterval_{0};
+  std::uint32_t checksum_ = 0;
+  std::string pid_;
+  std::string processName_;
+  std::string configFile_;
+
+  std::mutex registryLock_;  // ids_ and the creation of loggers
+  std::map<std::string, int> ids_;
+  std::atomic<int> lastId_{0};
+  LoggerEntry loggers_[LOGGER_MAX];
+
+  std::mutex queueLock_;
+  std::deque<LogRecord*> queue_;
+  std::vector<LogRecord*> pool_;
+  std::atomic<std::size_t> queueLength_{0};  // mirrors of the sizes, read without the lock
+  std::atomic<std::size_t> poolSize_{0};
+
+  std::mutex consoleLock_;
+
+  std::atomic<std::uint64_t> writeCount_{0};
+  std::atomic<std::uint64_t> writeBytes_{0};
+  std::atomic<std::uint64_t> pushed_{0};
+  std::atomic<std::uint64_t> popped_{0};
+};
+
+// How long a producer sleeps when `queued` records wait, given a random draw
+// from 0 to 99: nothing up to the threshold, then in proportion to the excess.
+int throttleMillis(std::size_t queued, std::uint32_t draw);
+
+// Trims a UTF-8 byte-order mark, then every leading and trailing character of
+// "\r\n\t " and of `extra`.
+std::string trimText(std::string_view text, std::string_view extra = {});
+
+}  // namespace logq

@@ -1,0 +1,253 @@
+// The writer thread: the one consumer of the record queue.
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "utils/log_manager.h"
+
+namespace logq {
+namespace {
+
+constexpr char kSource[] = "utils/log_writer";
+constexpr int kPollMillis = 100;
+
+// Console character attributes by level (blue 1, green 2, red 4).
+std::uint16_t levelColour(int level) {
+  switch (level) {
+    case LOG_INFO: return 3;
+    case LOG_WARN: return 6;
+    case LOG_ERROR: return 4;
+    case LOG_ALARM: return 2;
+    default: return 5;  // LOG_FATAL
+  }
+}
+
+// Appends `text` within the room left, keeping the content terminated.
+void appendCut(LogRecord& record, std::string_view text) {
+  const int room = kContentSize - record.length - 1;
+  if (room <= 0) return;
+  const int n = std::min(room, static_cast<int>(text.size()));
+  std::memcpy(record.content + record.length, text.data(), static_cast<std::size_t>(n));
+  record.length += n;
+  record.content[record.length] = '\0';
+}
+
+bool isDirectory(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_directory(path, ec);
+}
+
+// Creates `folder` and every missing parent, left to right.
+bool createFolders(std::string folder) {
+  for (char& c : folder) {
+    if (c == '\\') c = '/';
+  }
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  for (std::size_t slash = folder.find('/'); slash != std::string::npos; slash = folder.find('/', slash + 1)) {
+    const std::string prefix = folder.substr(0, slash);
+    if (prefix.empty() || isDirectory(prefix)) continue;
+    std::error_code ec;
+    if (!std::filesystem::create_directory(prefix, ec) && !isDirectory(prefix)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void LogManager::writeConsole(std::string_view text, int level) {
+  if (level < LOG_INFO || level > LOG_FATAL) {
+    env_.console->writePlain(text);
+    return;
+  }
+  std::lock_guard lock(consoleLock_);
+  env_.console->writeColoured(text, levelColour(level));
+}
+
+void LogManager::logStartup() {
+  if (acceptsLevel(kMainLoggerId, LOG_ALARM)) {
+    LogRecord* record = makeRecord(kMainLoggerId, LOG_ALARM);
+    appendCut(*record, "-----------------  logq thread started!   ----------------------------");
+    submitRecord(record, kSource, __LINE__);
+  }
+  const int last = lastId_.load(std::memory_order_acquire);
+  for (int id = 0; id <= last; ++id) {
+    const LoggerEntry& entry = loggers_[id];
+    if (!entry.enable.load() || !acceptsLevel(kMainLoggerId, LOG_ALARM)) continue;
+    LogRecord* record = makeRecord(kMainLoggerId, LOG_ALARM);
+    char number[16];
+    appendCut(*record, "logger id=");
+    std::snprintf(number, sizeof number, "%d", id);
+    appendCut(*record, number);
+    appendCut(*record, " key=");
+    appendCut(*record, entry.key);
+    appendCut(*record, " name=");
+    appendCut(*record, entry.name);
+    appendCut(*record, " path=");
+    appendCut(*record, entry.path);
+    appendCut(*record, " level=");
+    std::snprintf(number, sizeof number, "%d", entry.level.load());
+    appendCut(*record, number);
+    appendCut(*record, " display=");
+    appendCut(*record, entry.display.load() ? "true" : "false");
+    submitRecord(record, kSource, __LINE__);
+  }
+}
+
+void LogManager::run() {
+  running_.store(true, std::memory_order_release);
+  logStartup();
+  started_->release();
+
+  std::int32_t flushCounters[LOGGER_MAX] = {};
+  std::int64_t lastReload = env_.clock->nowMillis() / 1000;
+  for (;;) {
+    while (LogRecord* record = popRecord()) handleRecord(record, flushCounters);
+    flushBurst(flushCounters);
+    env_.clock->sleepMillis(kPollMillis);
+    if (!running() && queueLength() == 0) break;
+    const std::int64_t now = env_.clock->nowMillis() / 1000;
+    const std::int32_t interval = reloadInterval_.load();
+    if (interval != 0 && now - lastReload > static_cast<std::int64_t>(interval)) {
+      reloadConfig();
+      lastReload = now;
+    }
+  }
+
+  const int last = lastId_.load(std::memory_order_acquire);
+  for (int id = 0; id <= last; ++id) {
+    if (!loggers_[id].enable.load()) continue;
+    loggers_[id].enable = false;
+    closeLogger(id);
+  }
+}
+
+void LogManager::handleRecord(LogRecord* record, std::int32_t* flushCounters) {
+  const int id = record->loggerId;
+  if (!validId(id)) {
+    freeRecord(record);
+    return;
+  }
+  LoggerEntry& entry = loggers_[id];
+  if (record->kind != kMessage) {
+    applyChange(id, record->kind, record->changeValue,
+                std::string_view(record->content, static_cast<std::size_t>(std::max(record->length, 0))));
+    closeFile(entry);
+    freeRecord(record);
+    return;
+  }
+  popped_.fetch_add(1, std::memory_order_relaxed);
+  if (!entry.enable.load() || record->level < entry.level.load()) {
+    freeRecord(record);
+    return;
+  }
+  const std::size_t length = static_cast<std::size_t>(record->length);
+  if (entry.display.load()) writeConsole(std::string_view(record->content, length), record->level);
+  if (entry.outfile.load()) {
+    if (!openLogger(*record)) {
+      freeRecord(record);
+      return;
+    }
+    if (entry.file != nullptr && length != 0) {
+      if (std::fwrite(record->content, 1, length, entry.file) < length) closeFile(entry);
+    }
+    entry.writtenBytes += length;
+    ++flushCounters[id];
+  }
+  writeCount_.fetch_add(1, std::memory_order_relaxed);
+  writeBytes_.fetch_add(length, std::memory_order_relaxed);
+  freeRecord(record);
+}
+
+void LogManager::flushBurst(std::int32_t* flushCounters) {
+  const int last = lastId_.load(std::memory_order_acquire);
+  for (int id = 0; id <= last; ++id) {
+    LoggerEntry& entry = loggers_[id];
+    if (entry.enable.load()) {
+      if (flushCounters[id] > 0) {
+        if (entry.file != nullptr) std::fflush(entry.file);
+        flushCounters[id] = 0;
+      }
+    } else {
+      closeFile(entry);
+    }
+  }
+}
+
+bool LogManager::openLogger(const LogRecord& record) {
+  const int id = record.loggerId;
+  if (!validId(id)) {
+    writeConsole("logq: openLogger can not open, invalide logger id! \r\n", LOG_FATAL);
+    return false;
+  }
+  LoggerEntry& entry = loggers_[id];
+  if (!entry.enable.load() || !entry.outfile.load() || record.level < entry.level.load()) return false;
+
+  LocalTime now;
+  LocalTime opened;
+  env_.clock->toLocal(record.time, now);
+  env_.clock->toLocal(entry.fileCreateTime, opened);
+  const bool sameDay = now.year == opened.year && now.dayOfYear == opened.dayOfYear;
+  // The limit is computed in 64 bits: a 32-bit product wraps for 4096 MB and
+  // more and would roll the file before every record.
+  const std::uint64_t limit = static_cast<std::uint64_t>(entry.limitsize.load()) * 1048576u;
+  if (!sameDay) {
+    entry.fileIndex = 0;
+    closeFile(entry);
+  } else if (entry.writtenBytes > limit) {
+    ++entry.fileIndex;
+    closeFile(entry);
+  }
+  if (entry.file != nullptr) return true;
+
+  entry.fileCreateTime = record.time;
+  entry.writtenBytes = 0;
+  char folderPart[500] = "";
+  if (entry.monthdir.load()) std::snprintf(folderPart, sizeof folderPart, "%04d_%02d/", now.year, now.month);
+  const std::string folder = entry.path + folderPart;
+  if (!isDirectory(folder)) createFolders(folder);
+
+  char name[500];
+  std::snprintf(name, sizeof name, "%s_%s_%04d%02d%02d%02d%02d_%s_%03u.log", processName_.c_str(), entry.name.c_str(),
+                now.year, now.month, now.day, now.hour, now.minute, pid_.c_str(), entry.fileIndex);
+  const std::string fullPath = folder + name;
+  entry.file = std::fopen(fullPath.c_str(), "ab");
+  if (entry.file == nullptr) {
+    writeConsole("!!!!!!!!!!!!!!!!!!!!!!!!!! \r\n", LOG_FATAL);
+    char message[1100];
+    std::snprintf(message, sizeof message, "logq: can not open log file %s. \r\n", fullPath.c_str());
+    writeConsole(message, LOG_FATAL);
+    writeConsole("!!!!!!!!!!!!!!!!!!!!!!!!!! \r\n", LOG_FATAL);
+    entry.outfile = false;
+    return false;
+  }
+
+  const std::int64_t reserve = entry.reserve.load();
+  if (reserve > 0) {
+    const std::int64_t nowSeconds = env_.clock->nowMillis() / 1000;
+    if (entry.history.size() > 7) {
+      while (!entry.history.empty() && entry.history.front().first < nowSeconds - reserve) {
+        std::remove(entry.history.front().second.c_str());
+        entry.history.erase(entry.history.begin());
+      }
+    }
+    entry.history.emplace_back(nowSeconds, fullPath);
+  }
+  return true;
+}
+
+void LogManager::closeLogger(int id) {
+  if (!validId(id)) {
+    writeConsole("logq: closeLogger can not close, invalide logger id! \r\n", LOG_FATAL);
+    return;
+  }
+  closeFile(loggers_[id]);
+}
+
+void LogManager::closeFile(LoggerEntry& entry) {
+  if (entry.file == nullptr) return;
+  std::fclose(entry.file);
+  entry.file = nullptr;
+}
+
+}  // namespace logq

@@ -1,0 +1,19 @@
+// The running process as the log file names see it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace logq {
+
+std::uint32_t currentProcessId();
+// Full path of the program file; empty when it cannot be obtained.
+std::string currentModulePath();
+
+// The program's file name without folder and extension ("process" for an empty path).
+std::string processNameFromPath(std::string_view modulePath);
+// The process id as at least six zero-padded digits.
+std::string formatPid(std::uint32_t pid);
+
+}  // namespace logq

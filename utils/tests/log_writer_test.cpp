@@ -1,0 +1,143 @@
+// The writer's files: names, roll-over by day and by size, old-file deletion.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "utils/log_format.h"
+#include "utils/log_manager.h"
+#include "utils/tests/log_fakes.h"
+#include "utils/tests/temp_folder.h"
+
+namespace logq {
+namespace {
+
+using testing::FakeClock;
+using testing::FakeConsole;
+using testing::kMarch2At0905;
+
+constexpr std::int64_t kDay = 86400000;
+
+class LogWriterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    manager.setPath(kMainLoggerId, folder.loggerPath().c_str());
+    manager.setDisplay(kMainLoggerId, false);
+    manager.setLevel(kMainLoggerId, LOG_ERROR);
+    clock.setManual(true);
+    ASSERT_TRUE(manager.start());
+    clock.advancePoll();
+  }
+  void TearDown() override { clock.setManual(false); }
+
+  void log(const char* text) { logFormat(manager, kMainLoggerId, LOG_ERROR, "main", 42, "%s", text); }
+
+  testing::TempFolder folder;
+  FakeClock clock{kMarch2At0905};
+  FakeConsole console;
+  LogManager manager{testing::fakeEnvironment(clock, console)};
+};
+
+// The first record opens index 000 named after program, logger, minute and
+// pid, and the file holds exactly the records.
+TEST_F(LogWriterTest, FileNameAndContent) {
+  log("disk full");
+  clock.advancePoll();
+  const std::string name = "app_Main_202403020905_004242_000.log";
+  EXPECT_EQ(folder.files(), std::set<std::string>{name});
+  const std::string text = folder.read(name);
+  EXPECT_EQ(text.rfind("2024-03-02 09:05:03.007 LOG_ALARM -----------------  logq thread started!", 0), 0u);
+  EXPECT_NE(text.find("level=4 display=false log_writer:"), std::string::npos);
+  EXPECT_TRUE(text.ends_with("\r\n2024-03-02 09:05:03.007 LOG_ERROR disk full main:42\r\n"));
+}
+
+// After midnight the next record opens a new file with index 000 and the new date.
+TEST_F(LogWriterTest, RollsOverByDay) {
+  manager.setLimitSize(kMainLoggerId, 1);
+  log("first");
+  clock.setMillis(kMarch2At0905 + kDay);
+  log("second");
+  clock.advancePoll();
+  EXPECT_EQ(folder.files(), (std::set<std::string>{"app_Main_202403020905_004242_000.log",
+                                                    "app_Main_202403030905_004242_000.log"}));
+}
+
+// With a 1 MB limit the file rolls at the first record after it passed
+// 1048576 bytes; the next file has index 001 and the current minute.
+TEST_F(LogWriterTest, RollsOverBySize) {
+  manager.setLimitSize(kMainLoggerId, 1);
+  const std::string chunk(4000, 'z');
+  std::size_t written = 0;
+  while (written <= 1048576) {
+    log(chunk.c_str());
+    written += 34 + 4000 + 8 + 2;  // header, text, " main:42", CR LF
+  }
+  clock.advancePoll();
+  EXPECT_EQ(folder.files().size(), 1u);
+  clock.setMillis(kMarch2At0905 + 60000);
+  log("next");
+  clock.advancePoll();
+  EXPECT_EQ(folder.files(), (std::set<std::string>{"app_Main_202403020905_004242_000.log",
+                                                    "app_Main_202403020906_004242_001.log"}));
+  EXPECT_GT(std::filesystem::file_size(folder.path() / "app_Main_202403020905_004242_000.log"), 1048576u);
+}
+
+// A limit of 4096 MB does not wrap around to 0 and roll before every record.
+TEST_F(LogWriterTest, LargeLimitDoesNotWrap) {
+  manager.setLimitSize(kMainLoggerId, 4096);
+  log("a");
+  clock.setMillis(kMarch2At0905 + 60000);
+  log("b");
+  clock.advancePoll();
+  EXPECT_EQ(folder.files(), std::set<std::string>{"app_Main_202403020905_004242_000.log"});
+}
+
+// With reserve set, the ninth opening deletes the files opened more than
+// `reserve` seconds earlier.
+TEST_F(LogWriterTest, ReserveDeletesOldFilesOnTheNinthOpening) {
+  manager.setReserve(kMainLoggerId, 3600);
+  clock.advancePoll();
+  for (int day = 0; day < 8; ++day) {
+    clock.setMillis(kMarch2At0905 + day * kDay);
+    log("x");
+    clock.advancePoll();
+  }
+  EXPECT_EQ(folder.files().size(), 8u);
+  clock.setMillis(kMarch2At0905 + 7 * kDay + 1000);  // the eighth file is one second old
+  manager.setName(kMainLoggerId, "Other");  // closes the file: the next record opens the ninth
+  log("y");
+  clock.advancePoll();
+  EXPECT_EQ(folder.files(), (std::set<std::string>{"app_Main_202403090905_004242_000.log",
+                                                    "app_Other_202403090905_004242_000.log"}));
+}
+
+// A queued attribute change closes the file, so the next record opens one
+// under the new settings; month folders are created with their parents.
+TEST_F(LogWriterTest, QueuedChangeReopensUnderNewSettings) {
+  log("before");
+  manager.setMonthDir(kMainLoggerId, true);
+  manager.setPath(kMainLoggerId, (folder.loggerPath() + "deep/er").c_str());
+  log("after");
+  clock.advancePoll();
+  EXPECT_EQ(folder.read("app_Main_202403020905_004242_000.log").find("after"), std::string::npos);
+  EXPECT_EQ(folder.files("deep/er/2024_03"), std::set<std::string>{"app_Main_202403020905_004242_000.log"});
+}
+
+// A file that cannot be opened turns the logger's file output off, with three console lines.
+TEST(LogWriterFailure, UnopenableFileTurnsOutfileOff) {
+  FakeClock clock{kMarch2At0905};
+  FakeConsole console;
+  testing::TempFolder folder;
+  LogManager manager{testing::fakeEnvironment(clock, console)};
+  std::ofstream(folder.path() / "blocker") << "a file where the folder should be";
+  manager.setPath(kMainLoggerId, (folder.loggerPath() + "blocker/sub").c_str());
+  manager.setLevel(kMainLoggerId, LOG_ERROR);
+  ASSERT_TRUE(manager.start());
+  logFormat(manager, kMainLoggerId, LOG_ERROR, "f", 1, "lost to the file, kept on the console");
+  manager.stop();
+  EXPECT_NE(console.all().find("!!!!!!!!!!!!!!!!!!!!!!!!!! \r\nlogq: can not open log file "), std::string::npos);
+  EXPECT_NE(console.all().find("kept on the console"), std::string::npos);
+  EXPECT_FALSE(manager.logger(kMainLoggerId).outfile.load());
+}
+
+}  // namespace
+}  // namespace logq
