@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "utils/ilog_manager.h"
+#include "utils/log_levels.h"
 
 namespace logq {
 

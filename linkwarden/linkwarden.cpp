@@ -1,0 +1,126 @@
+#include "linkwarden/linkwarden.h"
+
+#include <atomic>
+#include <memory>
+
+#include "linkwarden/log_texts.h"
+#include "linkwarden/poll_pass.h"
+#include "linkwarden/tool_options.h"
+#include "utils/log_format.h"
+
+namespace linkwarden {
+namespace {
+
+constexpr char kSource[] = "linkwarden/linkwarden";
+
+// Section names are ASCII in practice; anything else is shown as '?' in the log.
+std::string narrowForLog(std::u16string_view text) {
+  std::string narrow;
+  for (char16_t c : text) narrow += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
+  return narrow;
+}
+
+class Tool {
+ public:
+  Tool(ToolSystem& system, RequestHandlers& handlers, logq::ILogManager& logs)
+      : system_(system), handlers_(handlers), log_(logs, logq::kMainLoggerId, kSource) {}
+
+  int run(std::span<const std::u16string> tokens) {
+    startLogging();
+    const ToolOptions options = parseToolOptions(tokens);
+    if (!options.valid()) {
+      log_.write(logq::LOG_ERROR, __LINE__, "%s", texts::kBadOptions);
+      return kExitBadOptions;
+    }
+    if (const int failure = openSection(options.sectionName); failure != kExitOk) return failure;
+    client_ = system_.watchClient(options.clientPid);
+    guard_ = system_.startSessionGuard(environmentClean_);
+    log_.write(logq::LOG_ERROR, __LINE__, "%s", texts::kWatching);
+
+    if (client_->waitForExit(kPollMillis) == WaitResult::kTimedOut) {
+      do {
+        pass();
+      } while (client_->waitForExit(kPollMillis) == WaitResult::kTimedOut);
+    }
+    return exitSequence();
+  }
+
+ private:
+  void startLogging() {
+    logq::ILogManager& logs = log_.manager();
+    logs.setName(logq::kMainLoggerId, "linkwarden");
+    logs.setLevel(logq::kMainLoggerId, logq::LOG_WARN);
+    logs.start();
+    log_.write(logq::LOG_ERROR, __LINE__, "%s", texts::kStarted);
+  }
+
+  // Opens the client's section and checks that a view of the whole block can
+  // be mapped, so that no pass ever runs on a bad view.
+  int openSection(std::u16string_view name) {
+    SectionOpening opening = system_.openSection(name);
+    const std::string shown = narrowForLog(name);
+    if (!opening.section || opening.createdNew) {
+      log_.write(logq::LOG_ERROR, __LINE__, "linkwarden: no section \"%s\" from the client (error %u), exit %d",
+                 shown.c_str(), opening.error, kExitNoSection);
+      return kExitNoSection;
+    }
+    std::uint32_t error = 0;
+    if (opening.section->mapView(error) == nullptr) {
+      log_.write(logq::LOG_ERROR, __LINE__,
+                 "linkwarden: section \"%s\" holds no %u-byte command block (error %u), exit %d", shown.c_str(),
+                 static_cast<unsigned>(kCommandBlockSize), error, kExitSectionTooSmall);
+      return kExitSectionTooSmall;
+    }
+    opening.section->unmapView();
+    section_ = std::move(opening.section);
+    return kExitOk;
+  }
+
+  void pass() {
+    std::uint32_t error = 0;
+    CommandBlock* block = section_->mapView(error);
+    if (block == nullptr) {
+      // Requests wait for the next pass; the failure is logged once per streak.
+      if (!viewFailing_) {
+        log_.write(logq::LOG_ERROR, __LINE__, "linkwarden: cannot map the command block (error %u)", error);
+      }
+      viewFailing_ = true;
+      return;
+    }
+    viewFailing_ = false;
+    runPass(*block, handlers_, environmentClean_);
+    section_->unmapView();
+  }
+
+  int exitSequence() {
+    log_.write(logq::LOG_DEBUG, __LINE__, "%s", texts::kExiting);
+    handlers_.driver.removeInstalled();
+    handlers_.dns.restoreSaved();
+    handlers_.dialUp.hangUpProductConnection();
+    handlers_.routes.deleteAdded();
+    // The window answers a held session-end query once this is true, so it is
+    // set before the window is asked to close.
+    environmentClean_.store(true);
+    section_.reset();
+    guard_->close();
+    return kExitOk;
+  }
+
+  ToolSystem& system_;
+  RequestHandlers& handlers_;
+  logq::SourceLog log_;
+  std::atomic<bool> environmentClean_{true};
+  std::unique_ptr<Section> section_;
+  std::unique_ptr<ClientWatch> client_;
+  std::unique_ptr<SessionGuard> guard_;
+  bool viewFailing_ = false;
+};
+
+}  // namespace
+
+int runTool(std::span<const std::u16string> tokens, ToolSystem& system, RequestHandlers& handlers,
+            logq::ILogManager& logs) {
+  return Tool(system, handlers, logs).run(tokens);
+}
+
+}  // namespace linkwarden

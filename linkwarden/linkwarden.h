@@ -1,0 +1,31 @@
+// The tool's life: start-up, the poll loop, and the exit sequence that undoes
+// what is still in place once the client process has ended.
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "linkwarden/request_handlers.h"
+#include "linkwarden/tool_system.h"
+#include "utils/ilog_manager.h"
+
+namespace linkwarden {
+
+// Exit codes of the tool.
+enum ExitCode : int {
+  kExitOk = 0,
+  // No section of the given name was made by the client (or it could not be opened).
+  kExitNoSection = 2,
+  // The section is too small for the command block: its first view cannot be mapped.
+  kExitSectionTooSmall = 3,
+  kExitBadOptions = 87,
+};
+
+inline constexpr int kPollMillis = 100;
+
+// Runs the whole tool with `tokens` as its command line (program path first).
+// Sets up and starts the main logger "linkwarden" at level LOG_WARN first.
+int runTool(std::span<const std::u16string> tokens, ToolSystem& system, RequestHandlers& handlers,
+            logq::ILogManager& logs);
+
+}  // namespace linkwarden

@@ -1,0 +1,73 @@
+#include "linkwarden/tests/fake_tool_system.h"
+
+namespace linkwarden::testing {
+namespace {
+
+class FakeSection final : public Section {
+ public:
+  explicit FakeSection(FakeToolSystem& system) : system_(system) {}
+  ~FakeSection() override { system_.events_.push_back("section closed"); }
+
+  CommandBlock* mapView(std::uint32_t& error) override {
+    const int index = system_.maps++;
+    if (system_.mapFails(index)) {
+      error = 5;
+      return nullptr;
+    }
+    system_.viewMapped = true;
+    return &system_.block;
+  }
+  void unmapView() override {
+    ++system_.unmaps;
+    system_.viewMapped = false;
+  }
+
+ private:
+  FakeToolSystem& system_;
+};
+
+class FakeWatch final : public ClientWatch {
+ public:
+  explicit FakeWatch(FakeToolSystem& system) : system_(system) {}
+  WaitResult waitForExit(int millis) override {
+    // Every wait happens with no view mapped, and lasts the poll period.
+    if (system_.viewMapped || millis != 100) system_.events_.push_back("bad wait");
+    return system_.waitResult(system_.waits++);
+  }
+
+ private:
+  FakeToolSystem& system_;
+};
+
+class FakeGuard final : public SessionGuard {
+ public:
+  FakeGuard(FakeToolSystem& system, const std::atomic<bool>& clean) : system_(system), clean_(clean) {}
+  void close() override {
+    system_.events_.push_back(std::string("window closed, clean=") + (clean_.load() ? "true" : "false"));
+  }
+
+ private:
+  FakeToolSystem& system_;
+  const std::atomic<bool>& clean_;
+};
+
+}  // namespace
+
+SectionOpening FakeToolSystem::openSection(std::u16string_view name) {
+  events_.push_back("open section " + std::string(name.begin(), name.end()));
+  if (!sectionExists) return SectionOpening{nullptr, 1450, false};
+  return SectionOpening{std::make_unique<FakeSection>(*this), createdNew ? 0u : 183u, createdNew};
+}
+
+std::unique_ptr<ClientWatch> FakeToolSystem::watchClient(std::uint32_t pid) {
+  events_.push_back("watch " + std::to_string(pid));
+  return std::make_unique<FakeWatch>(*this);
+}
+
+std::unique_ptr<SessionGuard> FakeToolSystem::startSessionGuard(const std::atomic<bool>& clean) {
+  events_.push_back("window started");
+  environmentClean = &clean;
+  return std::make_unique<FakeGuard>(*this, clean);
+}
+
+}  // namespace linkwarden::testing
