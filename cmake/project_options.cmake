@@ -5,6 +5,8 @@ if(WIN32)
   add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
   # Everything static: no MinGW runtime DLLs to ship beside the programs.
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # All programs side by side, as they are installed.
+  set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
   # Our own Wine runner starts every Windows test program.
   set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_SOURCE_DIR}/cmake/wine-run")
 endif()

@@ -67,9 +67,9 @@ class Tool {
     std::uint32_t error = 0;
     if (opening.section->mapView(error) == nullptr) {
       log_.write(logq::LOG_ERROR, __LINE__,
-                 "linkwarden: section \"%s\" holds no %u-byte command block (error %u), exit %d", shown.c_str(),
-                 static_cast<unsigned>(kCommandBlockSize), error, kExitSectionTooSmall);
-      return kExitSectionTooSmall;
+                 "linkwarden: cannot map the %u-byte command block of section \"%s\" (error %u), exit %d", static_cast<unsigned>(kCommandBlockSize),
+                 shown.c_str(), error, kExitViewUnavailable);
+      return kExitViewUnavailable;
     }
     opening.section->unmapView();
     section_ = std::move(opening.section);

@@ -16,8 +16,9 @@ enum ExitCode : int {
   kExitOk = 0,
   // No section of the given name was made by the client (or it could not be opened).
   kExitNoSection = 2,
-  // The section is too small for the command block: its first view cannot be mapped.
-  kExitSectionTooSmall = 3,
+  // The first view of the command block cannot be mapped (for instance a
+  // section that ends before 1496 bytes on a page boundary).
+  kExitViewUnavailable = 3,
   kExitBadOptions = 87,
 };
 

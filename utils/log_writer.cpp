@@ -46,7 +46,9 @@ bool createFolders(std::string folder) {
   if (folder.empty() || folder.back() != '/') folder += '/';
   for (std::size_t slash = folder.find('/'); slash != std::string::npos; slash = folder.find('/', slash + 1)) {
     const std::string prefix = folder.substr(0, slash);
-    if (prefix.empty() || isDirectory(prefix)) continue;
+    // A drive ("C:") is never created; Wine also does not report it as a directory.
+    const bool drive = prefix.size() == 2 && prefix[1] == ':';
+    if (prefix.empty() || drive || isDirectory(prefix)) continue;
     std::error_code ec;
     if (!std::filesystem::create_directory(prefix, ec) && !isDirectory(prefix)) return false;
   }

@@ -119,11 +119,11 @@ TEST_F(ToolRunTest, MissingOrSmallSectionEndsEarly) {
             std::string::npos);
 }
 
-TEST_F(ToolRunTest, SectionTooSmallEndsEarly) {
+TEST_F(ToolRunTest, UnmappableSectionEndsEarly) {
   system.mapFails = [](int) { return true; };
-  EXPECT_EQ(runWatching(), kExitSectionTooSmall);
+  EXPECT_EQ(runWatching(), kExitViewUnavailable);
   EXPECT_EQ(events, (Events{"open section LwSection", "section closed"}));
-  EXPECT_NE(console.all().find("holds no 1496-byte command block (error 5), exit 3"), std::string::npos);
+  EXPECT_NE(console.all().find("cannot map the 1496-byte command block of section \"LwSection\" (error 5), exit 3"), std::string::npos);
 }
 
 TEST_F(ToolRunTest, UnopenableSectionEndsEarly) {

@@ -1,0 +1,222 @@
+// client.exe: the stand-in for the product's client, as far as linkwarden
+// sees it. It creates the named section, starts the tool with its two
+// options, runs its script against the command block, and ends, which is the
+// tool's signal to clean up.
+//
+//   client.exe [--tool=PATH] [--section=NAME] [--report=FILE] [--give-tool-to=PID] step...
+//
+// Exit codes: 0 done; 2 bad script; 3 the section or the tool could not be
+// set up; 4 the tool did not acknowledge a raised request within 10 s;
+// 5 an event wait timed out.
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "client/client_script.h"
+#include "common/option_text.h"
+#include "common/unique_handle_win.h"
+#include "common/wide_win.h"
+
+namespace {
+
+constexpr DWORD kAcknowledgeMillis = 10000;
+constexpr DWORD kEventMillis = 30000;
+
+enum ClientExit : int { kOk = 0, kBadScript = 2, kSetupFailed = 3, kNotAcknowledged = 4, kEventTimeout = 5 };
+
+class Reporter {
+ public:
+  explicit Reporter(const std::wstring& path) {
+    if (!path.empty()) file_ = _wfopen(path.c_str(), L"ab");
+  }
+  ~Reporter() {
+    if (file_ != nullptr) std::fclose(file_);
+  }
+  Reporter(const Reporter&) = delete;
+  Reporter& operator=(const Reporter&) = delete;
+
+  void line(const char* format, ...) __attribute__((format(printf, 2, 3))) {
+    char text[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    std::printf("client: %s\n", text);
+    std::fflush(stdout);
+    if (file_ != nullptr) {
+      std::fprintf(file_, "%s\n", text);
+      std::fflush(file_);
+    }
+  }
+
+ private:
+  std::FILE* file_ = nullptr;
+};
+
+std::string narrow(std::u16string_view text) {
+  std::string out;
+  for (char16_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
+  return out;
+}
+
+std::wstring folderOfProgram() {
+  wchar_t path[MAX_PATH];
+  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring text(path, n);
+  return text.substr(0, text.find_last_of(L'\\') + 1);
+}
+
+std::atomic_ref<std::uint8_t> pendingOf(linkwarden::CommandBlock& block, unsigned section) {
+  switch (section) {
+    case client::kFilledDriver: return std::atomic_ref<std::uint8_t>(block.driver.pending);
+    case client::kFilledDns: return std::atomic_ref<std::uint8_t>(block.dns.pending);
+    default: return std::atomic_ref<std::uint8_t>(block.route.pending);
+  }
+}
+
+const char* sectionNames(unsigned filled) {
+  static const char* const kNames[] = {"", "driver", "dns", "driver dns", "route", "driver route", "dns route",
+                                       "driver dns route"};
+  return kNames[filled & 7];
+}
+
+// Raises every filled section's `pending` back to back, then waits until the tool cleared them all.
+int raise(linkwarden::CommandBlock& block, unsigned filled, Reporter& report) {
+  for (unsigned section : {client::kFilledDriver, client::kFilledDns, client::kFilledRoute}) {
+    if (filled & section) pendingOf(block, section).store(1, std::memory_order_release);
+  }
+  report.line("raised %s", sectionNames(filled));
+  const ULONGLONG start = GetTickCount64();
+  for (;;) {
+    unsigned waiting = 0;
+    for (unsigned section : {client::kFilledDriver, client::kFilledDns, client::kFilledRoute}) {
+      if ((filled & section) && pendingOf(block, section).load(std::memory_order_acquire) != 0) waiting |= section;
+    }
+    const ULONGLONG elapsed = GetTickCount64() - start;
+    if (waiting == 0) {
+      report.line("acknowledged %s in %llu ms", sectionNames(filled), elapsed);
+      return kOk;
+    }
+    if (elapsed > kAcknowledgeMillis) {
+      report.line("not acknowledged: %s", sectionNames(waiting));
+      return kNotAcknowledged;
+    }
+    Sleep(10);
+  }
+}
+
+int waitForEvent(const std::u16string& name, Reporter& report) {
+  common::UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, common::toWide(name).c_str()));
+  if (!event || WaitForSingleObject(event.get(), kEventMillis) != WAIT_OBJECT_0) {
+    report.line("event %s not signalled", narrow(name).c_str());
+    return kEventTimeout;
+  }
+  report.line("event %s signalled", narrow(name).c_str());
+  return kOk;
+}
+
+void signalEvent(const std::u16string& name, Reporter& report) {
+  common::UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, common::toWide(name).c_str()));
+  if (event) SetEvent(event.get());
+  report.line("signalled %s", narrow(name).c_str());
+}
+
+}  // namespace
+
+int main() {
+  const std::vector<std::u16string> tokens = common::commandLineTokens();
+  std::vector<std::u16string> options;
+  std::vector<std::u16string> script;
+  for (std::size_t i = 1; i < tokens.size(); ++i) (tokens[i].starts_with(u"--") ? options : script).push_back(tokens[i]);
+
+  const auto reportPath = common::lastOptionValue(options, u"--report=");
+  Reporter report(reportPath ? common::toWide(*reportPath) : std::wstring());
+  std::vector<client::Step> steps;
+  if (auto error = client::parseScript(script, steps)) {
+    report.line("bad script at \"%s\": %s", error->token < script.size() ? narrow(script[error->token]).c_str() : "",
+                error->message.c_str());
+    return kBadScript;
+  }
+
+  const auto toolOption = common::lastOptionValue(options, u"--tool=");
+  const std::wstring tool = toolOption ? common::toWide(*toolOption) : folderOfProgram() + L"linkwarden.exe";
+  const auto sectionOption = common::lastOptionValue(options, u"--section=");
+  const std::wstring section =
+      sectionOption ? common::toWide(*sectionOption) : L"LwClient" + std::to_wstring(GetCurrentProcessId());
+
+  common::UniqueHandle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                                  linkwarden::kCommandBlockSize, section.c_str()));
+  if (!mapping) {
+    report.line("cannot create the section (error %lu)", GetLastError());
+    return kSetupFailed;
+  }
+  common::UniqueView view(MapViewOfFile(mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, linkwarden::kCommandBlockSize));
+  if (!view) {
+    report.line("cannot map the section (error %lu)", GetLastError());
+    return kSetupFailed;
+  }
+  auto& block = *static_cast<linkwarden::CommandBlock*>(view.get());
+  report.line("section %s created (%u bytes)", narrow(common::fromWide(section)).c_str(),
+              static_cast<unsigned>(linkwarden::kCommandBlockSize));
+
+  std::wstring commandLine = L"\"" + tool + L"\" --filemapping-name=" + section +
+                             L" --watch=" + std::to_wstring(GetCurrentProcessId());
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(tool.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    report.line("cannot start %s (error %lu)", narrow(common::fromWide(tool)).c_str(), GetLastError());
+    return kSetupFailed;
+  }
+  common::UniqueHandle toolProcess(process.hProcess);
+  common::UniqueHandle toolThread(process.hThread);
+  report.line("started tool pid %lu", process.dwProcessId);
+
+  // A test that wants to see the tool end after we are gone gets its own handle on it.
+  if (auto receiver = common::lastOptionValue(options, u"--give-tool-to=")) {
+    common::UniqueHandle target(OpenProcess(PROCESS_DUP_HANDLE, FALSE, common::leadingDecimal(*receiver)));
+    HANDLE duplicate = nullptr;
+    if (target && DuplicateHandle(GetCurrentProcess(), toolProcess.get(), target.get(), &duplicate,
+                                  SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, 0)) {
+      report.line("tool-handle=%llu", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(duplicate)));
+    } else {
+      report.line("cannot hand over the tool handle (error %lu)", GetLastError());
+    }
+  }
+
+  unsigned filled = 0;
+  for (const client::Step& step : steps) {
+    using Kind = client::Step::Kind;
+    int result = kOk;
+    switch (step.kind) {
+      case Kind::kRaise:
+        result = raise(block, filled, report);
+        filled = 0;
+        break;
+      case Kind::kSleep:
+        Sleep(common::leadingDecimal(step.args[0]));
+        break;
+      case Kind::kWaitEvent:
+        result = waitForEvent(step.args[0], report);
+        break;
+      case Kind::kSignalEvent:
+        signalEvent(step.args[0], report);
+        break;
+      default: {
+        const auto filledNow = client::fillRequest(step, block);
+        if (!filledNow) {
+          report.line("a value does not fit its field");
+          return kBadScript;
+        }
+        filled |= *filledNow;
+      }
+    }
+    if (result != kOk) return result;
+  }
+  report.line("exiting");
+  return kOk;
+}

@@ -1,0 +1,156 @@
+// linkwarden.exe driven by the stand-in client, for real, under Wine.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "linkwarden/command_block.h"
+#include "linkwarden/linkwarden.h"
+#include "tests/e2e/process_win.h"
+
+namespace {
+
+using common::UniqueHandle;
+
+const std::wstring kTool = e2e::windowsPath(LINKWARDEN_EXE);
+const std::wstring kClient = e2e::windowsPath(CLIENT_EXE);
+constexpr DWORD kGenerous = 30000;
+
+std::wstring ownPid() { return std::to_wstring(GetCurrentProcessId()); }
+
+// The value after `key` on its report line ("tool-handle=123").
+std::string reportValue(const std::string& report, const std::string& key) {
+  const std::size_t at = report.find(key);
+  if (at == std::string::npos) return {};
+  const std::size_t end = report.find('\n', at);
+  return report.substr(at + key.size(), end - at - key.size());
+}
+
+// Our own handle on the tool, which the client duplicated into this process.
+UniqueHandle toolHandleFrom(const std::string& report) {
+  const std::string value = reportValue(report, "tool-handle=");
+  if (value.empty()) return UniqueHandle();
+  return UniqueHandle(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(std::stoull(value))));
+}
+
+struct ClientSection {
+  UniqueHandle mapping;
+  common::UniqueView view;
+  linkwarden::CommandBlock* block = nullptr;
+
+  ClientSection(const std::wstring& name, DWORD size) {
+    mapping.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name.c_str()));
+    if (mapping) view.reset(MapViewOfFile(mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    block = static_cast<linkwarden::CommandBlock*>(view.get());
+  }
+};
+
+// The client raises driver, DNS and route requests in one write, sees all
+// three acknowledged and exits; the tool then exits 0 within a second.
+TEST(LinkwardenScenario, FullSessionThenToolEndsAfterClient) {
+  const std::wstring report = e2e::tempPath(L"lw-full");
+  e2e::Process client = e2e::start(
+      kClient, L"--report=" + report + L" --give-tool-to=" + ownPid() +
+                   L" driver-install LwSvc C:\\nowhere\\lw.sys dns-apply 7 10.0.0.1 10.0.0.2"
+                   L" route-pattern 10.0.0.254 7 20 route-add C:\\nowhere\\routes.txt raise");
+  ASSERT_TRUE(client.handle);
+  EXPECT_EQ(e2e::waitExit(client.handle.get(), kGenerous), 0u);
+  const std::string text = e2e::readFile(report);
+  EXPECT_NE(text.find("raised driver dns route\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("acknowledged driver dns route in "), std::string::npos) << text;
+
+  UniqueHandle tool = toolHandleFrom(text);
+  ASSERT_TRUE(tool) << text;
+  EXPECT_EQ(e2e::waitExit(tool.get(), 1000), 0u);
+  DeleteFileW(report.c_str());
+}
+
+// Missing or invalid options: exit 87 at once.
+TEST(LinkwardenScenario, BadOptionsExit87) {
+  for (const std::wstring& arguments :
+       {std::wstring(L"--filemapping-name=LwBad --watch=0"), std::wstring(L"--filemapping-name=LwBad"),
+        L"--watch=" + ownPid(), L"--filemapping-name=" + std::wstring(32, L'n') + L" --watch=" + ownPid()}) {
+    e2e::Process tool = e2e::start(kTool, arguments);
+    ASSERT_TRUE(tool.handle);
+    EXPECT_EQ(e2e::waitExit(tool.handle.get(), kGenerous), 87u) << arguments;
+  }
+}
+
+// A client that has already ended when the tool starts: no pass is run (the
+// pending request stays raised), and the tool exits 0.
+TEST(LinkwardenScenario, ClientEndedBeforeTheToolStarted) {
+  const std::wstring name = L"LwEnded" + ownPid();
+  ClientSection section(name, linkwarden::kCommandBlockSize);
+  ASSERT_NE(section.block, nullptr);
+  section.block->driver.pending = 1;
+  section.block->driver.install = 1;
+
+  e2e::Process ended = e2e::start(L"C:\\windows\\system32\\cmd.exe", L"/c exit 0");
+  ASSERT_TRUE(ended.handle);
+  ASSERT_TRUE(e2e::waitExit(ended.handle.get(), kGenerous).has_value());
+
+  e2e::Process tool = e2e::start(kTool, L"--filemapping-name=" + name + L" --watch=" + std::to_wstring(ended.pid));
+  EXPECT_EQ(e2e::waitExit(tool.handle.get(), kGenerous), 0u);
+  EXPECT_EQ(section.block->driver.pending, 1);
+}
+
+// No section from any client: the tool does not serve its own 270-byte
+// section; it ends with the documented code instead of crashing.
+TEST(LinkwardenScenario, MissingSectionEndsWithItsCode) {
+  e2e::Process tool = e2e::start(kTool, L"--filemapping-name=LwNobody" + ownPid() + L" --watch=" + ownPid());
+  EXPECT_EQ(e2e::waitExit(tool.handle.get(), kGenerous), static_cast<DWORD>(linkwarden::kExitNoSection));
+}
+
+HWND hiddenDialogOf(DWORD pid) {
+  for (HWND window : e2e::topLevelWindowsOf(pid)) {
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    if (std::wstring(className) == L"#32770") return window;
+  }
+  return nullptr;
+}
+
+// While an install is the latest request, a session-end query is held; it is
+// answered "yes" once the client removed the driver again, and the window closes.
+TEST(LinkwardenScenario, SessionEndQueryHeldWhileNotClean) {
+  const std::wstring stem = L"Lw" + ownPid();
+  UniqueHandle installed(CreateEventW(nullptr, TRUE, FALSE, (stem + L"Installed").c_str()));
+  UniqueHandle removeNow(CreateEventW(nullptr, TRUE, FALSE, (stem + L"Remove").c_str()));
+  UniqueHandle exitNow(CreateEventW(nullptr, TRUE, FALSE, (stem + L"Exit").c_str()));
+  const std::wstring report = e2e::tempPath(L"lw-session");
+  e2e::Process client = e2e::start(
+      kClient, L"--report=" + report + L" --give-tool-to=" + ownPid() + L" driver-install LwSvc C:\\x\\lw.sys raise" +
+                   L" signal-event " + stem + L"Installed wait-event " + stem + L"Remove driver-remove LwSvc raise" +
+                   L" wait-event " + stem + L"Exit");
+  ASSERT_EQ(WaitForSingleObject(installed.get(), kGenerous), WAIT_OBJECT_0) << e2e::readFile(report);
+  UniqueHandle tool = toolHandleFrom(e2e::readFile(report));
+  ASSERT_TRUE(tool);
+  HWND window = hiddenDialogOf(GetProcessId(tool.get()));
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(IsWindowVisible(window));
+
+  std::atomic<bool> answered{false};
+  DWORD_PTR answer = 0;
+  std::thread query([&] {
+    SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, kGenerous, &answer);
+    answered = true;
+  });
+  Sleep(600);
+  EXPECT_FALSE(answered.load());  // held: the driver is still installed
+
+  SetEvent(removeNow.get());
+  for (int i = 0; i < 300 && !answered.load(); ++i) Sleep(10);
+  EXPECT_TRUE(answered.load());
+  query.join();
+  EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+  for (int i = 0; i < 100 && IsWindow(window); ++i) Sleep(10);
+  EXPECT_FALSE(IsWindow(window));
+
+  SetEvent(exitNow.get());
+  EXPECT_EQ(e2e::waitExit(client.handle.get(), kGenerous), 0u);
+  EXPECT_EQ(e2e::waitExit(tool.get(), 1000), 0u);
+  DeleteFileW(report.c_str());
+}
+
+}  // namespace

@@ -1,0 +1,35 @@
+// Helpers for the scenario tests that start our programs under Wine.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/unique_handle_win.h"
+
+namespace e2e {
+
+// A Linux path (as CMake knows our programs) as Wine sees it: on drive Z:.
+std::wstring windowsPath(const char* unixPath);
+
+struct Process {
+  common::UniqueHandle handle;
+  DWORD pid = 0;
+};
+
+// Starts `program` with `arguments` (the program's quoted path is token 0).
+Process start(const std::wstring& program, const std::wstring& arguments);
+
+// The exit code, or nothing when the process has not ended within `millis`.
+std::optional<DWORD> waitExit(HANDLE process, DWORD millis);
+
+// A fresh path in the temporary folder, unique to this process and call.
+std::wstring tempPath(const std::wstring& stem);
+std::string readFile(const std::wstring& path);
+
+// Visible or hidden top-level windows that belong to process `pid`.
+std::vector<HWND> topLevelWindowsOf(DWORD pid);
+
+}  // namespace e2e
