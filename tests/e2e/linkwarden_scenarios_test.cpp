@@ -34,6 +34,17 @@ UniqueHandle toolHandleFrom(const std::string& report) {
   return UniqueHandle(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(std::stoull(value))));
 }
 
+// "log\\linkwarden_linkwarden_<date and minute>_<pid, six digits>_000.log", or empty.
+std::wstring findToolLog(DWORD pid) {
+  wchar_t digits[16];
+  swprintf(digits, 16, L"%06lu", pid);
+  const std::wstring pattern = L"log\\linkwarden_linkwarden_????????????_" + std::wstring(digits) + L"_000.log";
+  WIN32_FIND_DATAW found;
+  common::UniqueFindHandle search(FindFirstFileW(pattern.c_str(), &found));
+  if (!search) return {};
+  return L"log\\" + std::wstring(found.cFileName);
+}
+
 struct ClientSection {
   UniqueHandle mapping;
   common::UniqueView view;
@@ -64,6 +75,19 @@ TEST(LinkwardenScenario, FullSessionThenToolEndsAfterClient) {
   ASSERT_TRUE(tool) << text;
   EXPECT_EQ(e2e::waitExit(tool.get(), 1000), 0u);
   DeleteFileW(report.c_str());
+
+  // The tool's log, below its current folder (ours, inherited through the
+  // client), holds the start texts in GBK; the exit text is below its level.
+  const std::wstring log = findToolLog(GetProcessId(tool.get()));
+  ASSERT_FALSE(log.empty());
+  const std::string records = e2e::readFile(log);
+  const std::size_t started = records.find("LOG_ERROR linkwarden \xbf\xaa\xca\xbc 1 linkwarden:");
+  const std::size_t watching =
+      records.find("LOG_ERROR linkwarden \xbf\xaa\xca\xbc\xc9\xf9\xc3\xf7" "cur_forward linkwarden:");
+  EXPECT_NE(started, std::string::npos) << records;
+  EXPECT_NE(watching, std::string::npos) << records;
+  EXPECT_LT(started, watching);
+  EXPECT_EQ(records.find("\xcd\xcb\xb3\xf6"), std::string::npos);  // "退出"
 }
 
 // Missing or invalid options: exit 87 at once.
