@@ -1,0 +1,199 @@
+// logq beside spdlog's asynchronous file logger (blocking overflow policy), in one run:
+//   1. caller cost per message (median, p99) with 1 and 4 producers while the writer drains;
+//   2. throughput: 1,000,000 messages to a file from 1 and 4 threads until all is flushed;
+//   3. peak memory of each run (every scenario runs in a child process of its own).
+// Every file is counted afterwards: no message may be lost.
+//
+//   logger_bench [folder]
+#include <spdlog/async.h>
+#include <spdlog/sinks/basic_file_sink.h>
+#include <spdlog/spdlog.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "utils/log_format.h"
+#include "utils/log_manager.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+// About 100 bytes once formatted.
+constexpr char kFormat[] = "bench message %08d: the quick brown fox jumps over the lazy dog, twice over, then rests";
+constexpr int kThroughputMessages = 1000000;
+constexpr int kLatencyMessagesPerThread = 200000;
+
+struct Result {
+  double medianNs = 0;
+  double p99Ns = 0;
+  double messagesPerSecond = 0;
+  long lines = 0;
+};
+
+class Target {
+ public:
+  virtual ~Target() = default;
+  virtual void log(int n) = 0;
+  virtual void finish() = 0;  // everything written and flushed
+};
+
+class LogqTarget final : public Target {
+ public:
+  explicit LogqTarget(const fs::path& folder) {
+    manager_.setPath(logq::kMainLoggerId, (folder.string() + "/").c_str());
+    manager_.setDisplay(logq::kMainLoggerId, false);
+    manager_.setLevel(logq::kMainLoggerId, logq::LOG_INFO);
+    manager_.setLimitSize(logq::kMainLoggerId, 0);
+    manager_.start();
+  }
+  void log(int n) override {
+    logq::logFormat(manager_, logq::kMainLoggerId, logq::LOG_INFO, "bench/logger_bench", 42, kFormat, n);
+  }
+  void finish() override { manager_.stop(); }
+
+ private:
+  logq::LogManager manager_;
+};
+
+class SpdlogTarget final : public Target {
+ public:
+  explicit SpdlogTarget(const fs::path& folder) {
+    spdlog::init_thread_pool(8192, 1);
+    logger_ = spdlog::basic_logger_mt<spdlog::async_factory>("bench", (folder / "spdlog.log").string());
+    logger_->set_pattern("%Y-%m-%d %H:%M:%S.%e %l %v");
+  }
+  void log(int n) override { logger_->info(kFormat, n); }
+  void finish() override {
+    logger_->flush();
+    logger_.reset();
+    spdlog::shutdown();
+  }
+
+ private:
+  std::shared_ptr<spdlog::logger> logger_;
+};
+
+std::unique_ptr<Target> makeTarget(const std::string& name, const fs::path& folder) {
+  if (name == "logq") return std::make_unique<LogqTarget>(folder);
+  return std::make_unique<SpdlogTarget>(folder);
+}
+
+long countLines(const fs::path& folder) {
+  long lines = 0;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    lines += std::count(std::istreambuf_iterator<char>(in), {}, '\n');
+  }
+  return lines;
+}
+
+Result runLatency(const std::string& name, int threads, const fs::path& folder) {
+  auto target = makeTarget(name, folder);
+  std::vector<std::vector<std::int64_t>> samples(threads);
+  std::vector<std::thread> producers;
+  for (int t = 0; t < threads; ++t) {
+    producers.emplace_back([&, t] {
+      auto& mine = samples[t];
+      mine.reserve(kLatencyMessagesPerThread);
+      for (int i = 0; i < kLatencyMessagesPerThread; ++i) {
+        const auto before = Clock::now();
+        target->log(i);
+        mine.push_back(std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - before).count());
+      }
+    });
+  }
+  for (auto& p : producers) p.join();
+  target->finish();
+  std::vector<std::int64_t> all;
+  for (auto& s : samples) all.insert(all.end(), s.begin(), s.end());
+  std::sort(all.begin(), all.end());
+  Result r;
+  r.medianNs = static_cast<double>(all[all.size() / 2]);
+  r.p99Ns = static_cast<double>(all[all.size() * 99 / 100]);
+  r.lines = countLines(folder);
+  return r;
+}
+
+Result runThroughput(const std::string& name, int threads, const fs::path& folder) {
+  const auto start = Clock::now();
+  auto target = makeTarget(name, folder);
+  std::vector<std::thread> producers;
+  for (int t = 0; t < threads; ++t) {
+    producers.emplace_back([&, t] {
+      for (int i = t; i < kThroughputMessages; i += threads) target->log(i);
+    });
+  }
+  for (auto& p : producers) p.join();
+  target->finish();
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  Result r;
+  r.messagesPerSecond = kThroughputMessages / seconds;
+  r.lines = countLines(folder);
+  return r;
+}
+
+// Runs one scenario in a child process and reads its result and peak memory.
+void scenario(const std::string& kind, const std::string& name, int threads, const fs::path& root) {
+  const fs::path folder = root / (kind + "-" + name + "-" + std::to_string(threads));
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return;
+  const pid_t child = fork();
+  if (child == 0) {
+    close(pipeFds[0]);
+    const Result r = kind == "latency" ? runLatency(name, threads, folder) : runThroughput(name, threads, folder);
+    if (write(pipeFds[1], &r, sizeof r) != sizeof r) _exit(1);
+    _exit(0);
+  }
+  close(pipeFds[1]);
+  Result r;
+  const bool got = read(pipeFds[0], &r, sizeof r) == sizeof r;
+  close(pipeFds[0]);
+  int status = 0;
+  struct rusage usage {};
+  wait4(child, &status, 0, &usage);
+  if (!got) {
+    std::printf("%-10s %-7s %d threads: failed\n", kind.c_str(), name.c_str(), threads);
+    return;
+  }
+  const long expected = (kind == "latency" ? static_cast<long>(kLatencyMessagesPerThread) * threads
+                                           : kThroughputMessages);
+  if (kind == "latency") {
+    std::printf("%-10s %-7s %d threads: median %6.0f ns  p99 %7.0f ns", kind.c_str(), name.c_str(), threads,
+                r.medianNs, r.p99Ns);
+  } else {
+    std::printf("%-10s %-7s %d threads: %10.0f messages/s", kind.c_str(), name.c_str(), threads,
+                r.messagesPerSecond);
+  }
+  // logq adds its own start-up records to the file.
+  std::printf("  peak %6ld MB  lines %ld (messages %ld)%s\n", usage.ru_maxrss / 1024, r.lines, expected,
+              r.lines >= expected ? "" : "  LOST MESSAGES");
+  fs::remove_all(folder);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const fs::path root = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "logger-bench";
+  std::printf("machine: %u hardware threads; files in %s\n", std::thread::hardware_concurrency(), root.c_str());
+  for (const char* kind : {"latency", "throughput"}) {
+    for (int threads : {1, 4}) {
+      for (const char* name : {"logq", "spdlog"}) scenario(kind, name, threads, root);
+    }
+  }
+  fs::remove_all(root);
+  return 0;
+}
