@@ -4,7 +4,7 @@
 //   3. peak memory of each run (every scenario runs in a child process of its own).
 // Every file is counted afterwards: no message may be lost.
 //
-//   logger_bench [folder]
+//   logger_bench [folder] [repeats]   (the median of `repeats` runs, 5 by default)
 #include <spdlog/async.h>
 #include <spdlog/sinks/basic_file_sink.h>
 #include <spdlog/spdlog.h>
@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -144,13 +145,20 @@ Result runThroughput(const std::string& name, int threads, const fs::path& folde
   return r;
 }
 
+struct Measured {
+  Result result;
+  long peakMb = 0;
+  bool ok = false;
+};
+
 // Runs one scenario in a child process and reads its result and peak memory.
-void scenario(const std::string& kind, const std::string& name, int threads, const fs::path& root) {
+Measured runChild(const std::string& kind, const std::string& name, int threads, const fs::path& root) {
   const fs::path folder = root / (kind + "-" + name + "-" + std::to_string(threads));
   fs::remove_all(folder);
   fs::create_directories(folder);
+  Measured m;
   int pipeFds[2];
-  if (pipe(pipeFds) != 0) return;
+  if (pipe(pipeFds) != 0) return m;
   const pid_t child = fork();
   if (child == 0) {
     close(pipeFds[0]);
@@ -159,39 +167,60 @@ void scenario(const std::string& kind, const std::string& name, int threads, con
     _exit(0);
   }
   close(pipeFds[1]);
-  Result r;
-  const bool got = read(pipeFds[0], &r, sizeof r) == sizeof r;
+  m.ok = read(pipeFds[0], &m.result, sizeof m.result) == sizeof m.result;
   close(pipeFds[0]);
   int status = 0;
   struct rusage usage {};
   wait4(child, &status, 0, &usage);
-  if (!got) {
-    std::printf("%-10s %-7s %d threads: failed\n", kind.c_str(), name.c_str(), threads);
-    return;
+  m.peakMb = usage.ru_maxrss / 1024;
+  fs::remove_all(folder);
+  return m;
+}
+
+template <class Field>
+double medianOf(std::vector<Measured>& runs, Field field) {
+  std::vector<double> values;
+  for (const Measured& m : runs) values.push_back(field(m));
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+// The median of several runs of a scenario: this machine's two cores make single runs noisy.
+void scenario(const std::string& kind, const std::string& name, int threads, const fs::path& root, int repeats) {
+  std::vector<Measured> runs;
+  long lostRuns = 0;
+  const long expected =
+      kind == "latency" ? static_cast<long>(kLatencyMessagesPerThread) * threads : kThroughputMessages;
+  for (int i = 0; i < repeats; ++i) {
+    Measured m = runChild(kind, name, threads, root);
+    if (!m.ok) {
+      std::printf("%-10s %-7s %d threads: failed\n", kind.c_str(), name.c_str(), threads);
+      return;
+    }
+    if (m.result.lines < expected) ++lostRuns;  // logq adds its own start-up records
+    runs.push_back(m);
   }
-  const long expected = (kind == "latency" ? static_cast<long>(kLatencyMessagesPerThread) * threads
-                                           : kThroughputMessages);
   if (kind == "latency") {
     std::printf("%-10s %-7s %d threads: median %6.0f ns  p99 %7.0f ns", kind.c_str(), name.c_str(), threads,
-                r.medianNs, r.p99Ns);
+                medianOf(runs, [](const Measured& m) { return m.result.medianNs; }),
+                medianOf(runs, [](const Measured& m) { return m.result.p99Ns; }));
   } else {
     std::printf("%-10s %-7s %d threads: %10.0f messages/s", kind.c_str(), name.c_str(), threads,
-                r.messagesPerSecond);
+                medianOf(runs, [](const Measured& m) { return m.result.messagesPerSecond; }));
   }
-  // logq adds its own start-up records to the file.
-  std::printf("  peak %6ld MB  lines %ld (messages %ld)%s\n", usage.ru_maxrss / 1024, r.lines, expected,
-              r.lines >= expected ? "" : "  LOST MESSAGES");
-  fs::remove_all(folder);
+  std::printf("  peak %6.0f MB  %s\n", medianOf(runs, [](const Measured& m) { return double(m.peakMb); }),
+              lostRuns == 0 ? "no message lost" : "MESSAGES LOST");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const fs::path root = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "logger-bench";
+  const int repeats = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
   std::printf("machine: %u hardware threads; files in %s\n", std::thread::hardware_concurrency(), root.c_str());
   for (const char* kind : {"latency", "throughput"}) {
     for (int threads : {1, 4}) {
-      for (const char* name : {"logq", "spdlog"}) scenario(kind, name, threads, root);
+      for (const char* name : {"logq", "spdlog"}) scenario(kind, name, threads, root, repeats);
     }
   }
   fs::remove_all(root);

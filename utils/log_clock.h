@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <semaphore>
 
 namespace logq {
 
@@ -24,6 +25,8 @@ class Clock {
   // `seconds` since 1970 as local calendar time; false when it cannot be converted.
   virtual bool toLocal(std::int64_t seconds, LocalTime& out) = 0;
   virtual void sleepMillis(int millis) = 0;
+  // The writer's pause between bursts: `millis`, or less once `wake` is released.
+  virtual void pollSleep(int millis, std::counting_semaphore<>& wake) = 0;
 };
 
 // The system's clock, local time zone and sleep.

@@ -60,7 +60,7 @@ LogManager::LogManager(LogEnvironment environment)
 LogManager::~LogManager() {
   if (running()) stop();
   wait();
-  for (LogRecord* r : queue_) delete r;
+  for (LogRecord* r : queue_) delete r;  // records that no writer took
   for (LogRecord* r : pool_) delete r;
   for (LoggerEntry& entry : loggers_) closeFile(entry);
 }
@@ -161,7 +161,7 @@ LogRecord* LogManager::makeRecord(int id, int level) {
       poolSize_ = pool_.size();
     }
   }
-  if (record == nullptr) record = new LogRecord{};
+  if (record == nullptr) record = new LogRecord;  // not zero-filled: the header is written next
   record->loggerId = id;
   record->level = level;
   record->kind = kMessage;
@@ -171,13 +171,73 @@ LogRecord* LogManager::makeRecord(int id, int level) {
   const std::int64_t millis = env_.clock->nowMillis();
   record->time = millis / 1000;
   record->millis = static_cast<std::uint32_t>(millis - record->time * 1000);
-  LocalTime local;
-  if (!env_.clock->toLocal(record->time, local)) return record;
-  const int n = std::snprintf(record->content, kContentSize, "%d-%02d-%02d %02d:%02d:%02d.%03u %s ", local.year,
-                              local.month, local.day, local.hour, local.minute, local.second, record->millis,
-                              levelTag(level));
-  record->length = (n > 0 && n < kContentSize) ? n : 0;
+
+  // The date and time up to the second change once a second: each thread
+  // keeps the last one it formatted, which spares a local-time conversion per record.
+  struct HeaderCache {
+    const Clock* clock = nullptr;
+    std::int64_t seconds = -1;
+    char text[32];
+    int length = 0;
+  };
+  thread_local HeaderCache cache;
+  if (cache.clock != env_.clock || cache.seconds != record->time) {
+    LocalTime local;
+    if (!env_.clock->toLocal(record->time, local)) return record;
+    const int n = std::snprintf(cache.text, sizeof cache.text, "%d-%02d-%02d %02d:%02d:%02d.", local.year,
+                                local.month, local.day, local.hour, local.minute, local.second);
+    if (n <= 0 || n >= static_cast<int>(sizeof cache.text)) {
+      cache.clock = nullptr;
+      return record;
+    }
+    cache.clock = env_.clock;
+    cache.seconds = record->time;
+    cache.length = n;
+  }
+  // "%03u %s " after the cached part: milliseconds, the nine-character tag, a blank.
+  char* out = record->content;
+  std::memcpy(out, cache.text, static_cast<std::size_t>(cache.length));
+  out += cache.length;
+  const std::uint32_t ms = record->millis % 1000;
+  *out++ = static_cast<char>('0' + ms / 100);
+  *out++ = static_cast<char>('0' + ms / 10 % 10);
+  *out++ = static_cast<char>('0' + ms % 10);
+  *out++ = ' ';
+  std::memcpy(out, levelTag(level), 9);
+  out += 9;
+  *out++ = ' ';
+  *out = '\0';
+  record->length = static_cast<std::int32_t>(out - record->content);
   return record;
+}
+
+// Appends " <base name of file>:<line>" within the space left, keeping the
+// text terminated (what snprintf(" %s:%d") would write, without its cost).
+void appendCallSite(LogRecord& record, const char* file, int line) {
+  const char* base = file;
+  for (const char* p = file; *p != '\0'; ++p) {
+    if (*p == '\\' || *p == '/') base = p + 1;
+  }
+  char digits[12];
+  char* d = digits + sizeof digits;
+  unsigned magnitude = line < 0 ? 0u - static_cast<unsigned>(line) : static_cast<unsigned>(line);
+  do {
+    *--d = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (line < 0) *--d = '-';
+
+  char* out = record.content + record.length;
+  char* const last = record.content + kContentSize - 1;  // room for the terminating zero
+  auto put = [&](char c) {
+    if (out < last) *out++ = c;
+  };
+  put(' ');
+  for (const char* p = base; *p != '\0' && out < last; ++p) put(*p);
+  put(':');
+  for (const char* p = d; p != digits + sizeof digits; ++p) put(*p);
+  *out = '\0';
+  record.length = static_cast<std::int32_t>(out - record.content);
 }
 
 bool LogManager::submitRecord(LogRecord* record, const char* file, int line) {
@@ -191,13 +251,7 @@ bool LogManager::submitRecord(LogRecord* record, const char* file, int line) {
   std::int32_t& length = record->length;
   length = std::clamp(length, 0, kContentSize);
   if (loggers_[id].fileline.load(std::memory_order_relaxed) && file != nullptr && length < kContentSize) {
-    const char* base = file;
-    for (const char* p = file; *p != '\0'; ++p) {
-      if (*p == '\\' || *p == '/') base = p + 1;
-    }
-    const int room = kContentSize - length;
-    const int n = std::snprintf(record->content + length, static_cast<std::size_t>(room), " %s:%d", base, line);
-    if (n > 0) length += std::min(n, room - 1);
+    appendCallSite(*record, file, line);
   }
   if (length < 3) length = 3;
   if (length + 3 <= kContentSize) length += 3;
@@ -210,19 +264,33 @@ bool LogManager::submitRecord(LogRecord* record, const char* file, int line) {
 }
 
 void LogManager::pushRecord(LogRecord* record, bool countPushed) {
-  std::lock_guard lock(queueLock_);
-  queue_.push_back(record);
-  queueLength_ = queue_.size();
-  if (countPushed) pushed_.fetch_add(1, std::memory_order_relaxed);
+  std::size_t queued = 0;
+  {
+    std::lock_guard lock(queueLock_);
+    queue_.push_back(record);
+    queued = queue_.size();
+    queueLength_.store(queued, std::memory_order_relaxed);
+    if (countPushed) pushed_.fetch_add(1, std::memory_order_relaxed);
+  }
+  if (queued >= kWakeMark && !wakePending_.exchange(true)) wake_.release();
 }
 
-LogRecord* LogManager::popRecord() {
+void LogManager::takeQueue(std::vector<LogRecord*>& batch) {
+  batch.clear();
   std::lock_guard lock(queueLock_);
-  if (queue_.empty()) return nullptr;
-  LogRecord* record = queue_.front();
-  queue_.pop_front();
-  queueLength_ = queue_.size();
-  return record;
+  batch.swap(queue_);
+  queueLength_.store(0, std::memory_order_relaxed);
+}
+
+void LogManager::returnToPool(std::vector<LogRecord*>& records) {
+  std::size_t kept = 0;
+  if (poolSize() < kPoolMax) {
+    std::lock_guard lock(queueLock_);
+    while (kept < records.size() && pool_.size() < kPoolMax) pool_.push_back(records[kept++]);
+    poolSize_ = pool_.size();
+  }
+  for (std::size_t i = kept; i < records.size(); ++i) delete records[i];
+  records.clear();
 }
 
 void LogManager::freeRecord(LogRecord* record) {

@@ -12,7 +12,6 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
-#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -127,16 +126,24 @@ class LogManager final : public ThreadHelper, public ILogManager {
   static constexpr std::size_t kPoolMax = 200;
   // Queue length above which producers are slowed down.
   static constexpr std::size_t kThrottleThreshold = 20000;
+  // Queue length at which a producer wakes the writer before its 100 ms poll
+  // ends, so that under load records recycle through the pool instead of
+  // piling up (a queued record is 8 KB).
+  static constexpr std::size_t kWakeMark = 128;
 
  private:
   bool validId(int id) const { return id >= 0 && id <= lastId_.load(std::memory_order_acquire); }
   bool queueChange(int id, ChangeKind kind, std::int32_t value, std::string_view text);
   bool applyChange(int id, std::int32_t kind, std::int32_t value, std::string_view text);
   void pushRecord(LogRecord* record, bool countPushed);
-  LogRecord* popRecord();
+  // Takes every queued record, oldest first, into `batch` (emptied first).
+  void takeQueue(std::vector<LogRecord*>& batch);
+  void returnToPool(std::vector<LogRecord*>& records);
+  const LocalTime& localTimeOf(std::int64_t seconds, int slot);
   void throttle(std::size_t queued);
   void logStartup();
-  void handleRecord(LogRecord* record, std::int32_t* flushCounters);
+  // Handles one record; a record that is done with goes to `done`.
+  void handleRecord(LogRecord* record, std::int32_t* flushCounters, std::vector<LogRecord*>& done);
   void flushBurst(std::int32_t* flushCounters);
   bool openLogger(const LogRecord& record);
   void closeLogger(int id);
@@ -159,12 +166,20 @@ class LogManager final : public ThreadHelper, public ILogManager {
   LoggerEntry loggers_[LOGGER_MAX];
 
   std::mutex queueLock_;
-  std::deque<LogRecord*> queue_;
+  std::vector<LogRecord*> queue_;  // oldest first; the writer takes it whole
   std::vector<LogRecord*> pool_;
   std::atomic<std::size_t> queueLength_{0};  // mirrors of the sizes, read without the lock
   std::atomic<std::size_t> poolSize_{0};
 
   std::mutex consoleLock_;
+
+  std::counting_semaphore<> wake_{0};
+  std::atomic<bool> wakePending_{false};
+  struct CachedLocalTime {
+    std::int64_t seconds = -1;
+    LocalTime local;
+  };
+  CachedLocalTime writerTimes_[2];  // the writer's: record times, file opening times
 
   std::atomic<std::uint64_t> writeCount_{0};
   std::atomic<std::uint64_t> writeBytes_{0};
@@ -175,6 +190,9 @@ class LogManager final : public ThreadHelper, public ILogManager {
 // How long a producer sleeps when `queued` records wait, given a random draw
 // from 0 to 99: nothing up to the threshold, then in proportion to the excess.
 int throttleMillis(std::size_t queued, std::uint32_t draw);
+
+// Appends the call site, " <base name>:<line>", as far as it fits.
+void appendCallSite(LogRecord& record, const char* file, int line);
 
 // Trims a UTF-8 byte-order mark, then every leading and trailing character of
 // "\r\n\t " and of `extra`.

@@ -103,10 +103,17 @@ void LogManager::run() {
 
   std::int32_t flushCounters[LOGGER_MAX] = {};
   std::int64_t lastReload = env_.clock->nowMillis() / 1000;
+  std::vector<LogRecord*> batch;
+  std::vector<LogRecord*> done;
   for (;;) {
-    while (LogRecord* record = popRecord()) handleRecord(record, flushCounters);
+    // Until the queue is empty: the records come oldest first, a batch at a time.
+    for (takeQueue(batch); !batch.empty(); takeQueue(batch)) {
+      for (LogRecord* record : batch) handleRecord(record, flushCounters, done);
+      returnToPool(done);
+    }
     flushBurst(flushCounters);
-    env_.clock->sleepMillis(kPollMillis);
+    env_.clock->pollSleep(kPollMillis, wake_);
+    wakePending_.store(false);
     if (!running() && queueLength() == 0) break;
     const std::int64_t now = env_.clock->nowMillis() / 1000;
     const std::int32_t interval = reloadInterval_.load();
@@ -124,32 +131,23 @@ void LogManager::run() {
   }
 }
 
-void LogManager::handleRecord(LogRecord* record, std::int32_t* flushCounters) {
+void LogManager::handleRecord(LogRecord* record, std::int32_t* flushCounters, std::vector<LogRecord*>& done) {
+  done.push_back(record);
   const int id = record->loggerId;
-  if (!validId(id)) {
-    freeRecord(record);
-    return;
-  }
+  if (!validId(id)) return;
   LoggerEntry& entry = loggers_[id];
   if (record->kind != kMessage) {
     applyChange(id, record->kind, record->changeValue,
                 std::string_view(record->content, static_cast<std::size_t>(std::max(record->length, 0))));
     closeFile(entry);
-    freeRecord(record);
     return;
   }
   popped_.fetch_add(1, std::memory_order_relaxed);
-  if (!entry.enable.load() || record->level < entry.level.load()) {
-    freeRecord(record);
-    return;
-  }
+  if (!entry.enable.load() || record->level < entry.level.load()) return;
   const std::size_t length = static_cast<std::size_t>(record->length);
   if (entry.display.load()) writeConsole(std::string_view(record->content, length), record->level);
   if (entry.outfile.load()) {
-    if (!openLogger(*record)) {
-      freeRecord(record);
-      return;
-    }
+    if (!openLogger(*record)) return;
     if (entry.file != nullptr && length != 0) {
       if (std::fwrite(record->content, 1, length, entry.file) < length) closeFile(entry);
     }
@@ -158,7 +156,6 @@ void LogManager::handleRecord(LogRecord* record, std::int32_t* flushCounters) {
   }
   writeCount_.fetch_add(1, std::memory_order_relaxed);
   writeBytes_.fetch_add(length, std::memory_order_relaxed);
-  freeRecord(record);
 }
 
 void LogManager::flushBurst(std::int32_t* flushCounters) {
@@ -185,10 +182,8 @@ bool LogManager::openLogger(const LogRecord& record) {
   LoggerEntry& entry = loggers_[id];
   if (!entry.enable.load() || !entry.outfile.load() || record.level < entry.level.load()) return false;
 
-  LocalTime now;
-  LocalTime opened;
-  env_.clock->toLocal(record.time, now);
-  env_.clock->toLocal(entry.fileCreateTime, opened);
+  const LocalTime& now = localTimeOf(record.time, 0);
+  const LocalTime& opened = localTimeOf(entry.fileCreateTime, 1);
   const bool sameDay = now.year == opened.year && now.dayOfYear == opened.dayOfYear;
   // The limit is computed in 64 bits: a 32-bit product wraps for 4096 MB and
   // more and would roll the file before every record.
@@ -214,6 +209,7 @@ bool LogManager::openLogger(const LogRecord& record) {
                 now.year, now.month, now.day, now.hour, now.minute, pid_.c_str(), entry.fileIndex);
   const std::string fullPath = folder + name;
   entry.file = std::fopen(fullPath.c_str(), "ab");
+  if (entry.file != nullptr) std::setvbuf(entry.file, nullptr, _IOFBF, 64 * 1024);
   if (entry.file == nullptr) {
     writeConsole("!!!!!!!!!!!!!!!!!!!!!!!!!! \r\n", LOG_FATAL);
     char message[1100];
@@ -236,6 +232,17 @@ bool LogManager::openLogger(const LogRecord& record) {
     entry.history.emplace_back(nowSeconds, fullPath);
   }
   return true;
+}
+
+// Local time of `seconds`, converted once per distinct second in each of two slots.
+const LocalTime& LogManager::localTimeOf(std::int64_t seconds, int slot) {
+  CachedLocalTime& cached = writerTimes_[slot];
+  if (cached.seconds != seconds) {
+    cached.local = LocalTime{};
+    env_.clock->toLocal(seconds, cached.local);
+    cached.seconds = seconds;
+  }
+  return cached.local;
 }
 
 void LogManager::closeLogger(int id) {

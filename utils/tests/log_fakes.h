@@ -32,6 +32,8 @@ class FakeClock final : public Clock {
   bool toLocal(std::int64_t seconds, LocalTime& out) override;
 
   void sleepMillis(int millis) override;
+  // Wake-ups are ignored: the test steps the writer itself.
+  void pollSleep(int millis, std::counting_semaphore<>&) override { sleepMillis(millis); }
 
   void setManual(bool manual) {
     std::lock_guard lock(mutex_);
