@@ -124,3 +124,36 @@ TEST_F(LogConfigTest, MissingFileIsRemembered) {
 
 }  // namespace
 }  // namespace logq
+
+namespace logq {
+namespace {
+
+// The writer re-reads the file once more than `reloadInterval` seconds have passed.
+TEST(LogConfigReload, WriterReloadsPeriodically) {
+  FakeClock clock{kMarch2At0905};
+  FakeConsole console;
+  LogManager manager{testing::fakeEnvironment(clock, console)};
+  testing::TempFolder folder;
+  const std::string path = (folder.path() / "log.ini").string();
+  std::ofstream(path, std::ios::binary) << "[Main]\nlevel=info\noutfile=0\n";
+  ASSERT_TRUE(manager.loadConfigFile(path.c_str()));
+  manager.setReloadInterval(10);
+  clock.setManual(true);
+  ASSERT_TRUE(manager.start());
+  clock.advancePoll();
+
+  std::ofstream(path, std::ios::binary) << "[Main]\nlevel=error\noutfile=0\n";
+  clock.setMillis(kMarch2At0905 + 10000);  // not more than 10 s yet
+  clock.advancePoll();
+  clock.advancePoll();
+  EXPECT_EQ(manager.logger(kMainLoggerId).level.load(), LOG_INFO);
+
+  clock.setMillis(kMarch2At0905 + 11000);
+  clock.advancePoll();  // the reload queues the level change
+  clock.advancePoll();  // the writer applies it
+  EXPECT_EQ(manager.logger(kMainLoggerId).level.load(), LOG_ERROR);
+  clock.setManual(false);
+}
+
+}  // namespace
+}  // namespace logq

@@ -108,3 +108,24 @@ TEST(LogConsole, NotAConsolePrintsOnlyPlainLevels) {
 
 }  // namespace
 }  // namespace logq
+
+namespace logq {
+namespace {
+
+// The call site is cut at the end of the buffer and the text stays terminated;
+// negative line numbers keep their sign.
+TEST(LogCallSite, CutAtTheEndAndSigned) {
+  LogRecord record{};
+  record.length = 0;
+  appendCallSite(record, "a/b\\c.cpp", -12);
+  EXPECT_EQ(std::string(record.content, static_cast<std::size_t>(record.length)), " c.cpp:-12");
+
+  record.length = kContentSize - 4;
+  appendCallSite(record, "file", 7);
+  EXPECT_EQ(record.length, kContentSize - 1);
+  EXPECT_EQ(std::string(record.content + kContentSize - 4, 3), " fi");
+  EXPECT_EQ(record.content[kContentSize - 1], '\0');
+}
+
+}  // namespace
+}  // namespace logq
