@@ -98,6 +98,7 @@ int raise(linkwarden::CommandBlock& block, unsigned filled, Reporter& report) {
     const ULONGLONG elapsed = GetTickCount64() - start;
     if (waiting == 0) {
       report.line("acknowledged %s in %llu ms", sectionNames(filled), elapsed);
+      if (filled & client::kFilledRoute) report.line("route metric %u", block.route.templateRow.dwForwardMetric1);
       return kOk;
     }
     if (elapsed > kAcknowledgeMillis) {

@@ -8,5 +8,9 @@ extern const char* const kStarted;          // "linkwarden 开始 1"
 extern const char* const kBadOptions;       // "启动参数错误"
 extern const char* const kWatching;         // "linkwarden 开始声明cur_forward"
 extern const char* const kExiting;          // "linkwarden 退出"
+extern const char* const kRoutesBegin;      // "linkwarden 开始赋值 forward"
+extern const char* const kRoutesEnd;        // "linkwarden 结束赋值 forward"
+extern const char* const kRoutesCleaning;   // "linkwarden 正在清理 forward"
+extern const char* const kRoutesCleaned;    // "linkwarden 清理完成 forward"
 
 }  // namespace linkwarden::texts

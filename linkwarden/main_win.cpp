@@ -4,6 +4,8 @@
 #include "common/wide_win.h"
 #include "linkwarden/inert_handlers.h"
 #include "linkwarden/linkwarden.h"
+#include "linkwarden/route_changes.h"
+#include "linkwarden/route_table_win.h"
 #include "linkwarden/tool_system_win.h"
 #include "utils/ilog_manager.h"
 
@@ -14,7 +16,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   linkwarden::InertDriverRequests driver;
   linkwarden::InertDnsRequests dns;
-  linkwarden::InertRouteRequests routes;
+  linkwarden::WinRouteTable routeTable;
+  linkwarden::WinFileSource files;
+  linkwarden::RouteChanges routes(routeTable, files, logs);
   linkwarden::InertDialUpCleanup dialUp;
   linkwarden::RequestHandlers handlers{driver, dns, routes, dialUp};
 

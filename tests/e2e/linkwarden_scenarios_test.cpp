@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -57,30 +59,46 @@ struct ClientSection {
   }
 };
 
+// What one run of the client left behind.
+struct ClientRun {
+  std::optional<DWORD> exitCode;
+  std::string report;
+  UniqueHandle tool;  // our own handle on the tool the client started
+};
+
+ClientRun runClient(const std::wstring& script) {
+  const std::wstring report = e2e::tempPath(L"lw-client");
+  e2e::Process client = e2e::start(kClient, L"--report=" + report + L" --give-tool-to=" + ownPid() + L" " + script);
+  ClientRun run;
+  if (!client.handle) return run;
+  run.exitCode = e2e::waitExit(client.handle.get(), kGenerous);
+  run.report = e2e::readFile(report);
+  run.tool = toolHandleFrom(run.report);
+  DeleteFileW(report.c_str());
+  return run;
+}
+
+// The tool's log records, read once the tool has ended.
+std::string toolLog(HANDLE tool) {
+  const std::wstring log = findToolLog(GetProcessId(tool));
+  return log.empty() ? std::string() : e2e::readFile(log);
+}
+
 // The client raises driver, DNS and route requests in one write, sees all
 // three acknowledged and exits; the tool then exits 0 within a second.
 TEST(LinkwardenScenario, FullSessionThenToolEndsAfterClient) {
-  const std::wstring report = e2e::tempPath(L"lw-full");
-  e2e::Process client = e2e::start(
-      kClient, L"--report=" + report + L" --give-tool-to=" + ownPid() +
-                   L" driver-install LwSvc C:\\nowhere\\lw.sys dns-apply 7 10.0.0.1 10.0.0.2"
-                   L" route-pattern 10.0.0.254 7 20 route-add C:\\nowhere\\routes.txt raise");
-  ASSERT_TRUE(client.handle);
-  EXPECT_EQ(e2e::waitExit(client.handle.get(), kGenerous), 0u);
-  const std::string text = e2e::readFile(report);
-  EXPECT_NE(text.find("raised driver dns route\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("acknowledged driver dns route in "), std::string::npos) << text;
-
-  UniqueHandle tool = toolHandleFrom(text);
-  ASSERT_TRUE(tool) << text;
-  EXPECT_EQ(e2e::waitExit(tool.get(), 1000), 0u);
-  DeleteFileW(report.c_str());
+  ClientRun run = runClient(
+      L"driver-install LwSvc C:\\nowhere\\lw.sys dns-apply 7 10.0.0.1 10.0.0.2"
+      L" route-pattern 10.0.0.254 7 20 route-add C:\\nowhere\\routes.txt raise");
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_NE(run.report.find("raised driver dns route\n"), std::string::npos) << run.report;
+  EXPECT_NE(run.report.find("acknowledged driver dns route in "), std::string::npos) << run.report;
+  ASSERT_TRUE(run.tool) << run.report;
+  EXPECT_EQ(e2e::waitExit(run.tool.get(), 1000), 0u);
 
   // The tool's log, below its current folder (ours, inherited through the
   // client), holds the start texts in GBK; the exit text is below its level.
-  const std::wstring log = findToolLog(GetProcessId(tool.get()));
-  ASSERT_FALSE(log.empty());
-  const std::string records = e2e::readFile(log);
+  const std::string records = toolLog(run.tool.get());
   const std::size_t started = records.find("LOG_ERROR linkwarden \xbf\xaa\xca\xbc 1 linkwarden:");
   const std::size_t watching =
       records.find("LOG_ERROR linkwarden \xbf\xaa\xca\xbc\xc9\xf9\xc3\xf7" "cur_forward linkwarden:");
@@ -88,6 +106,31 @@ TEST(LinkwardenScenario, FullSessionThenToolEndsAfterClient) {
   EXPECT_NE(watching, std::string::npos) << records;
   EXPECT_LT(started, watching);
   EXPECT_EQ(records.find("\xcd\xcb\xb3\xf6"), std::string::npos);  // "退出"
+}
+
+// A route request through the real IP Helper adapter: Wine's route calls
+// succeed without effect and it has no interface-entry lookup, so the metric
+// stays as the client wrote it; the four route texts come in order.
+TEST(LinkwardenScenario, RouteRequestThroughTheRealAdapter) {
+  const std::wstring list = e2e::tempPath(L"lw-routes") + L".txt";
+  {
+    std::ofstream out(list.c_str(), std::ios::binary);
+    out << "\xEF\xBB\xBF" "10.0.0.0/8\r\n192.168.0.0/16\r\nnot a route\r\n";
+  }
+  ClientRun run = runClient(L"route-pattern 10.0.0.254 7 20 route-add " + list + L" raise");
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_NE(run.report.find("route metric 20\n"), std::string::npos) << run.report;
+  ASSERT_TRUE(run.tool);
+  EXPECT_EQ(e2e::waitExit(run.tool.get(), 1000), 0u);
+  DeleteFileW(list.c_str());
+
+  const std::string records = toolLog(run.tool.get());
+  std::size_t at = 0;
+  for (const char* text : {"\xbf\xaa\xca\xbc\xb8\xb3\xd6\xb5 forward", "\xbd\xe1\xca\xf8\xb8\xb3\xd6\xb5 forward",
+                           "\xd5\xfd\xd4\xda\xc7\xe5\xc0\xed forward", "\xc7\xe5\xc0\xed\xcd\xea\xb3\xc9 forward"}) {
+    at = records.find(std::string("LOG_ERROR linkwarden ") + text, at);
+    EXPECT_NE(at, std::string::npos) << records;
+  }
 }
 
 // Missing or invalid options: exit 87 at once.
