@@ -1,0 +1,36 @@
+// Driver requests: install and start, or stop and delete, a kernel-driver
+// service; at exit, remove every service whose latest request was an install.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "linkwarden/request_handlers.h"
+#include "linkwarden/service_manager.h"
+#include "utils/log_format.h"
+
+namespace linkwarden {
+
+class DriverServices final : public DriverRequests {
+ public:
+  DriverServices(ServiceManager& services, logq::ILogManager& logs);
+
+  void handle(DriverRequest& request) override;
+  void removeInstalled() override;
+
+  // True when the start succeeded or the service already ran.
+  bool installDriverService(std::u16string_view name, std::u16string_view imagePath);
+  // False when the manager or the service cannot be opened.
+  bool removeDriverService(std::u16string_view name);
+
+  // Latest request per service name, ordered by UTF-16 code unit.
+  const std::map<std::u16string, bool>& serviceStates() const { return serviceStates_; }
+
+ private:
+  ServiceManager& services_;
+  logq::SourceLog requestLog_;  // "linkwarden/linkwarden"
+  logq::SourceLog driverLog_;   // "linkwarden/driver"
+  std::map<std::u16string, bool> serviceStates_;
+};
+
+}  // namespace linkwarden
