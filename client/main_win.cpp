@@ -6,8 +6,8 @@
 //   client.exe [--tool=PATH] [--section=NAME] [--report=FILE] [--give-tool-to=PID] step...
 //
 // Exit codes: 0 done; 2 bad script; 3 the section or the tool could not be
-// set up; 4 the tool did not acknowledge a raised request within 10 s;
-// 5 an event wait timed out.
+// set up; 4 the tool did not acknowledge a raised request in time;
+// 5 an event wait timed out. (An acknowledgement may take up to a minute.)
 #include <windows.h>
 
 #include <atomic>
@@ -22,7 +22,7 @@
 
 namespace {
 
-constexpr DWORD kAcknowledgeMillis = 10000;
+constexpr DWORD kAcknowledgeMillis = 60000;  // a DNS request may run netsh 22 times
 constexpr DWORD kEventMillis = 30000;
 
 enum ClientExit : int { kOk = 0, kBadScript = 2, kSetupFailed = 3, kNotAcknowledged = 4, kEventTimeout = 5 };

@@ -88,11 +88,32 @@ struct LocalMemoryTraits {
   static void close(Value v) noexcept { ::LocalFree(v); }
 };
 
+struct ServiceHandleTraits {
+  using Value = SC_HANDLE;
+  static Value empty() noexcept { return nullptr; }
+  static void close(Value v) noexcept { ::CloseServiceHandle(v); }
+};
+
+struct RegistryKeyTraits {
+  using Value = HKEY;
+  static Value empty() noexcept { return nullptr; }
+  static void close(Value v) noexcept { ::RegCloseKey(v); }
+};
+
+struct HeapMemoryTraits {
+  using Value = void*;
+  static Value empty() noexcept { return nullptr; }
+  static void close(Value v) noexcept { ::HeapFree(::GetProcessHeap(), 0, v); }
+};
+
 using UniqueHandle = UniqueResource<HandleTraits>;          // NULL when empty
 using UniqueFile = UniqueResource<FileHandleTraits>;        // INVALID_HANDLE_VALUE when empty
 using UniqueView = UniqueResource<ViewTraits>;              // MapViewOfFile
 using UniqueModule = UniqueResource<ModuleTraits>;          // LoadLibrary
 using UniqueFindHandle = UniqueResource<FindHandleTraits>;  // FindFirstFile
 using UniqueLocal = UniqueResource<LocalMemoryTraits>;      // LocalAlloc, CommandLineToArgvW
+using UniqueServiceHandle = UniqueResource<ServiceHandleTraits>;  // OpenSCManager, CreateService
+using UniqueHKey = UniqueResource<RegistryKeyTraits>;             // RegOpenKeyEx
+using UniqueHeapMemory = UniqueResource<HeapMemoryTraits>;        // HeapAlloc on the process heap
 
 }  // namespace common

@@ -2,10 +2,15 @@
 #include <windows.h>
 
 #include "common/wide_win.h"
-#include "linkwarden/inert_handlers.h"
+#include <cstdio>
+
+#include "linkwarden/dial_up.h"
+#include "linkwarden/dns_settings.h"
+#include "linkwarden/driver_services.h"
 #include "linkwarden/linkwarden.h"
 #include "linkwarden/route_changes.h"
 #include "linkwarden/route_table_win.h"
+#include "linkwarden/system_win.h"
 #include "linkwarden/tool_system_win.h"
 #include "utils/ilog_manager.h"
 
@@ -14,12 +19,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   logq::ILogManager& logs = logq::instance();
   linkwarden::WinToolSystem system(instance, logs);
 
-  linkwarden::InertDriverRequests driver;
-  linkwarden::InertDnsRequests dns;
+  linkwarden::WinServiceManager serviceManager;
+  linkwarden::DriverServices driver(serviceManager, logs);
+  linkwarden::WinDnsSystem dnsSystem;
+  linkwarden::WinNetshRunner netsh;
+  linkwarden::DnsSettings dns(dnsSystem, netsh, logs);
   linkwarden::WinRouteTable routeTable;
   linkwarden::WinFileSource files;
   linkwarden::RouteChanges routes(routeTable, files, logs);
-  linkwarden::InertDialUpCleanup dialUp;
+  linkwarden::WinRemoteAccess remoteAccess;
+  linkwarden::ProductDialUp dialUp(remoteAccess, logs, [](const char* text) {
+    std::fputs(text, stdout);
+    std::fflush(stdout);
+  });
   linkwarden::RequestHandlers handlers{driver, dns, routes, dialUp};
 
   const int code = linkwarden::runTool(tokens, system, handlers, logs);

@@ -8,6 +8,7 @@
 #include "common/unique_handle_win.h"
 #include "common/wide_win.h"
 #include "linkwarden/route_table_win.h"
+#include "linkwarden/system_win.h"
 
 namespace linkwarden {
 namespace {
@@ -55,12 +56,7 @@ MetricLookup WinRouteTable::interfaceMetric(std::uint32_t ifIndex, std::uint32_t
   return MetricLookup::kFound;
 }
 
-std::uint32_t WinRouteTable::majorVersion() {
-  OSVERSIONINFOW info{};
-  info.dwOSVersionInfoSize = sizeof info;
-  if (!GetVersionExW(&info)) return 0;
-  return info.dwMajorVersion;
-}
+std::uint32_t WinRouteTable::majorVersion() { return windowsMajorVersion(); }
 
 ReadResult WinFileSource::readAll(std::u16string_view path, std::uint64_t limit, std::string& bytes,
                                   std::uint64_t& size) {

@@ -17,6 +17,7 @@ using common::UniqueHandle;
 
 const std::wstring kTool = e2e::windowsPath(LINKWARDEN_EXE);
 const std::wstring kClient = e2e::windowsPath(CLIENT_EXE);
+const std::wstring kDriver = e2e::windowsPath(TEST_DRIVER);
 constexpr DWORD kGenerous = 30000;
 
 std::wstring ownPid() { return std::to_wstring(GetCurrentProcessId()); }
@@ -218,6 +219,65 @@ TEST(LinkwardenScenario, SessionEndQueryHeldWhileNotClean) {
   EXPECT_EQ(e2e::waitExit(client.handle.get(), kGenerous), 0u);
   EXPECT_EQ(e2e::waitExit(tool.get(), 1000), 0u);
   DeleteFileW(report.c_str());
+}
+
+// The state of a service in the real service control manager: its current
+// state, or 0 with `error` set when it cannot be opened.
+DWORD serviceState(const std::wstring& name, DWORD& error) {
+  common::UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  common::UniqueServiceHandle service(
+      manager ? OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_STATUS) : nullptr);
+  error = service ? 0 : GetLastError();
+  SERVICE_STATUS status{};
+  if (!service || !QueryServiceStatus(service.get(), &status)) return 0;
+  return status.dwCurrentState;
+}
+
+// A driver request installs and starts the project's tiny kernel driver while
+// the client runs; the tool removes it once the client has ended.
+TEST(LinkwardenScenario, DriverInstalledThenRemovedAfterTheClient) {
+  const std::wstring name = L"lwtest" + ownPid();
+  const std::wstring stem = L"LwDrv" + ownPid();
+  UniqueHandle installed(CreateEventW(nullptr, TRUE, FALSE, (stem + L"Installed").c_str()));
+  UniqueHandle exitNow(CreateEventW(nullptr, TRUE, FALSE, (stem + L"Exit").c_str()));
+  const std::wstring report = e2e::tempPath(L"lw-driver");
+  e2e::Process client =
+      e2e::start(kClient, L"--report=" + report + L" --give-tool-to=" + ownPid() + L" driver-install " + name + L" " +
+                              kDriver + L" raise signal-event " + stem + L"Installed wait-event " + stem + L"Exit");
+  ASSERT_EQ(WaitForSingleObject(installed.get(), kGenerous), WAIT_OBJECT_0) << e2e::readFile(report);
+  DWORD error = 0;
+  EXPECT_EQ(serviceState(name, error), static_cast<DWORD>(SERVICE_RUNNING)) << error;
+
+  SetEvent(exitNow.get());
+  EXPECT_EQ(e2e::waitExit(client.handle.get(), kGenerous), 0u);
+  UniqueHandle tool = toolHandleFrom(e2e::readFile(report));
+  ASSERT_TRUE(tool);
+  EXPECT_EQ(e2e::waitExit(tool.get(), 5000), 0u);
+  serviceState(name, error);
+  EXPECT_EQ(error, static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
+  EXPECT_EQ(toolLog(tool.get()).find("Fail"), std::string::npos) << toolLog(tool.get());
+  DeleteFileW(report.c_str());
+}
+
+// A driver file that does not exist: the service is created, its start fails
+// and is logged with the request's failure; the exit removes the service.
+TEST(LinkwardenScenario, MissingDriverFileFailsTheStart) {
+  const std::wstring name = L"lwmissing" + ownPid();
+  ClientRun run = runClient(L"driver-install " + name + L" C:\\nowhere\\missing.sys raise");
+  EXPECT_EQ(run.exitCode, 0u);
+  ASSERT_TRUE(run.tool);
+  EXPECT_EQ(e2e::waitExit(run.tool.get(), 5000), 0u);
+  const std::string records = toolLog(run.tool.get());
+  const std::size_t startFailed = records.find("LOG_ERROR Start Service Fail: ");
+  const std::string narrowName(name.begin(), name.end());
+  const std::size_t requestFailed =
+      records.find("LOG_ERROR \xb0\xb2\xd7\xb0\xc7\xfd\xb6\xaf[" + narrowName + "]\xca\xa7\xb0\xdc linkwarden:");
+  EXPECT_NE(startFailed, std::string::npos) << records;
+  EXPECT_NE(requestFailed, std::string::npos) << records;
+  EXPECT_LT(startFailed, requestFailed);
+  DWORD error = 0;
+  serviceState(name, error);
+  EXPECT_EQ(error, static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
 }
 
 }  // namespace

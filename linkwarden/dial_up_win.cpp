@@ -1,0 +1,70 @@
+#include <windows.h>
+#include <ras.h>
+#include <raserror.h>
+
+#include <cstddef>
+#include <cstring>
+
+#include "common/unique_handle_win.h"
+#include "common/wide_win.h"
+#include "linkwarden/system_win.h"
+
+namespace linkwarden {
+namespace {
+
+// The connection record as Windows 7 and later lay it out (the MinGW headers
+// stop before the correlation id); its size is the stride of the listing.
+// Remote access records are packed to 4 bytes.
+#pragma pack(push, 4)
+struct RasConnectionRecord {
+  DWORD dwSize;
+  HRASCONN hrasconn;
+  WCHAR szEntryName[RAS_MaxEntryName + 1];
+  WCHAR szDeviceType[RAS_MaxDeviceType + 1];
+  WCHAR szDeviceName[RAS_MaxDeviceName + 1];
+  WCHAR szPhonebook[MAX_PATH];
+  DWORD dwSubEntry;
+  GUID guidEntry;
+  DWORD dwFlags;
+  LUID luid;
+  GUID guidCorrelationId;
+};
+#pragma pack(pop)
+#ifndef _WIN64
+static_assert(sizeof(RasConnectionRecord) == 1384, "the 32-bit product reads the records at a 1384-byte stride");
+#endif
+static_assert(offsetof(RasConnectionRecord, szEntryName) == offsetof(RASCONNW, szEntryName));
+static_assert(offsetof(RasConnectionRecord, luid) == offsetof(RASCONNW, luid));
+
+}  // namespace
+
+RasListing WinRemoteAccess::activeConnections(std::vector<RasConnection>& connections) {
+  DWORD size = 0;
+  DWORD count = 0;
+  // Only "buffer too small" means there is something to list.
+  if (RasEnumConnectionsW(nullptr, &size, &count) != ERROR_BUFFER_TOO_SMALL || size == 0) return RasListing::kNone;
+  common::UniqueHeapMemory buffer(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size));
+  if (!buffer || size < sizeof(RasConnectionRecord)) return RasListing::kNone;
+  auto* records = static_cast<RasConnectionRecord*>(buffer.get());
+  records[0].dwSize = sizeof(RasConnectionRecord);
+  if (RasEnumConnectionsW(reinterpret_cast<LPRASCONNW>(records), &size, &count) != ERROR_SUCCESS) {
+    return RasListing::kNone;
+  }
+  const DWORD fits = size / sizeof(RasConnectionRecord);
+  for (DWORD i = 0; i < count && i < fits; ++i) {
+    const RasConnectionRecord& record = records[i];
+    const std::size_t length = wcsnlen(record.szEntryName, RAS_MaxEntryName + 1);
+    connections.push_back({reinterpret_cast<std::uintptr_t>(record.hrasconn),
+                           common::fromWide(std::wstring_view(record.szEntryName, length))});
+  }
+  return RasListing::kListed;
+}
+
+void WinRemoteAccess::hangUp(std::uintptr_t handle) { RasHangUpW(reinterpret_cast<HRASCONN>(handle)); }
+
+void WinRemoteAccess::deleteEntry(std::u16string_view entryName) {
+  const std::wstring name = common::toWide(entryName);
+  RasDeleteEntryW(nullptr, name.c_str());
+}
+
+}  // namespace linkwarden

@@ -1,0 +1,106 @@
+// The tool's Windows adapters against Wine's real APIs.
+#include <winsock2.h>
+#include <windows.h>
+#include <iphlpapi.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <string>
+
+#include "common/unique_handle_win.h"
+#include "linkwarden/system_win.h"
+#include "tests/e2e/process_win.h"
+
+namespace linkwarden {
+namespace {
+
+const std::wstring kRecorder = e2e::windowsPath(RECORD_ARGS_EXE);
+
+// Points the recorder at a fresh file for one test.
+class RecorderFile {
+ public:
+  RecorderFile() : path_(e2e::tempPath(L"record-args") + L".txt") {
+    SetEnvironmentVariableW(L"RECORD_ARGS_FILE", path_.c_str());
+  }
+  ~RecorderFile() {
+    DeleteFileW(path_.c_str());
+    SetEnvironmentVariableW(L"RECORD_ARGS_FILE", nullptr);
+  }
+  std::string text() const { return e2e::readFile(path_); }
+
+ private:
+  std::wstring path_;
+};
+
+// netsh is started through the shell, hidden, with the parameters as given,
+// and waited for.
+TEST(NetshRunner, RunsHiddenWithTheParametersAndWaits) {
+  RecorderFile record;
+  WinNetshRunner runner(kRecorder, 30000);
+  std::uint32_t error = 0;
+  EXPECT_EQ(runner.run(u" interface ip set dnsservers \"Ethernet\" static 10.0.0.1 validate=no", error),
+            NetshOutcome::kEnded);
+  EXPECT_EQ(record.text(), "show=0 args= interface ip set dnsservers \"Ethernet\" static 10.0.0.1 validate=no\n");
+}
+
+// A child that does not end is left behind after the limit, and the tool goes on.
+TEST(NetshRunner, GivesUpWaitingAfterItsLimit) {
+  RecorderFile record;
+  WinNetshRunner runner(kRecorder, 300);
+  std::uint32_t error = 0;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(runner.run(u"--sleep=1500", error), NetshOutcome::kTimedOut);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_LT(waited, std::chrono::milliseconds(1200));
+}
+
+TEST(NetshRunner, MissingProgram) {
+  WinNetshRunner runner(L"C:\\nowhere\\netsh-missing.exe", 1000);
+  std::uint32_t error = 0;
+  EXPECT_EQ(runner.run(u"x", error), NetshOutcome::kNotStarted);
+  EXPECT_TRUE(error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) << error;
+}
+
+// The interface table and the adapter's names: every interface Wine lists has
+// a braced adapter GUID, which is what the registry key needs.
+TEST(DnsSystem, InterfaceNames) {
+  ULONG size = 0;
+  GetInterfaceInfo(nullptr, &size);
+  std::vector<BYTE> buffer(size + sizeof(IP_INTERFACE_INFO));
+  ASSERT_EQ(GetInterfaceInfo(reinterpret_cast<PIP_INTERFACE_INFO>(buffer.data()), &size), static_cast<DWORD>(NO_ERROR));
+  const auto* table = reinterpret_cast<const IP_INTERFACE_INFO*>(buffer.data());
+  WinDnsSystem dns;
+  for (LONG i = 0; i < table->NumAdapters; ++i) {
+    const std::u16string name = dns.adapterName(table->Adapter[i].Index);
+    EXPECT_NE(name.find(u'{'), std::u16string::npos);
+  }
+  EXPECT_EQ(dns.adapterName(0xFFFFFF), u"");
+  EXPECT_EQ(dns.friendlyName(0xFFFFFF), u"");
+  EXPECT_EQ(dns.nameServerValue(u"SYSTEM\\NoSuchKey"), u"");
+  EXPECT_EQ(dns.majorVersion(), 6u);
+}
+
+// Wine has no dial-up connections.
+TEST(RemoteAccess, NoConnectionsUnderWine) {
+  WinRemoteAccess ras;
+  std::vector<RasConnection> connections;
+  EXPECT_EQ(ras.activeConnections(connections), RasListing::kNone);
+  EXPECT_TRUE(connections.empty());
+}
+
+// The full path of a relative driver file is taken from the current folder.
+TEST(ServiceManager, FullPathFromTheCurrentFolder) {
+  WinServiceManager services;
+  wchar_t current[MAX_PATH];
+  const DWORD n = GetCurrentDirectoryW(MAX_PATH, current);
+  std::wstring expected(current, n);
+  if (expected.back() != L'\\') expected += L'\\';
+  expected += L"drivers\\lw.sys";
+  EXPECT_EQ(services.fullPath(u"drivers\\lw.sys"), std::u16string(expected.begin(), expected.end()));
+  EXPECT_EQ(services.fullPath(u"C:\\a\\..\\b.sys"), u"C:\\b.sys");
+}
+
+}  // namespace
+}  // namespace linkwarden
