@@ -3,9 +3,10 @@
 #include <atomic>
 #include <memory>
 
+#include "linkwarden/command_block.h"
 #include "linkwarden/log_texts.h"
 #include "linkwarden/poll_pass.h"
-#include "linkwarden/tool_options.h"
+#include "common/channel_options.h"
 #include "utils/log_format.h"
 
 namespace linkwarden {
@@ -27,7 +28,7 @@ class Tool {
 
   int run(std::span<const std::u16string> tokens) {
     startLogging();
-    const ToolOptions options = parseToolOptions(tokens);
+    const common::ChannelOptions options = common::parseChannelOptions(tokens);
     if (!options.valid()) {
       log_.write(logq::LOG_ERROR, __LINE__, "%s", texts::kBadOptions);
       return kExitBadOptions;
@@ -37,6 +38,7 @@ class Tool {
     guard_ = system_.startSessionGuard(environmentClean_);
     log_.write(logq::LOG_ERROR, __LINE__, "%s", texts::kWatching);
 
+    using common::WaitResult;
     if (client_->waitForExit(kPollMillis) == WaitResult::kTimedOut) {
       do {
         pass();
@@ -57,7 +59,7 @@ class Tool {
   // Opens the client's section and checks that a view of the whole block can
   // be mapped, so that no pass ever runs on a bad view.
   int openSection(std::u16string_view name) {
-    SectionOpening opening = system_.openSection(name);
+    common::SectionOpening opening = system_.openSection(name);
     const std::string shown = narrowForLog(name);
     if (!opening.section || opening.createdNew) {
       log_.write(logq::LOG_ERROR, __LINE__, "linkwarden: no section \"%s\" from the client (error %u), exit %d",
@@ -65,7 +67,7 @@ class Tool {
       return kExitNoSection;
     }
     std::uint32_t error = 0;
-    if (opening.section->mapView(error) == nullptr) {
+    if (opening.section->mapView(kCommandBlockSize, error) == nullptr) {
       log_.write(logq::LOG_ERROR, __LINE__,
                  "linkwarden: cannot map the %u-byte command block of section \"%s\" (error %u), exit %d", static_cast<unsigned>(kCommandBlockSize),
                  shown.c_str(), error, kExitViewUnavailable);
@@ -78,7 +80,7 @@ class Tool {
 
   void pass() {
     std::uint32_t error = 0;
-    CommandBlock* block = section_->mapView(error);
+    auto* block = static_cast<CommandBlock*>(section_->mapView(kCommandBlockSize, error));
     if (block == nullptr) {
       // Requests wait for the next pass; the failure is logged once per streak.
       if (!viewFailing_) {
@@ -110,8 +112,8 @@ class Tool {
   RequestHandlers& handlers_;
   logq::SourceLog log_;
   std::atomic<bool> environmentClean_{true};
-  std::unique_ptr<Section> section_;
-  std::unique_ptr<ClientWatch> client_;
+  std::unique_ptr<common::SharedSection> section_;
+  std::unique_ptr<common::ProcessWatch> client_;
   std::unique_ptr<SessionGuard> guard_;
   bool viewFailing_ = false;
 };

@@ -13,8 +13,8 @@ class WinToolSystem final : public ToolSystem {
  public:
   WinToolSystem(HINSTANCE instance, logq::ILogManager& logs);
 
-  SectionOpening openSection(std::u16string_view name) override;
-  std::unique_ptr<ClientWatch> watchClient(std::uint32_t pid) override;
+  common::SectionOpening openSection(std::u16string_view name) override;
+  std::unique_ptr<common::ProcessWatch> watchClient(std::uint32_t pid) override;
   std::unique_ptr<SessionGuard> startSessionGuard(const std::atomic<bool>& environmentClean) override;
 
  private:

@@ -3,12 +3,13 @@
 namespace linkwarden::testing {
 namespace {
 
-class FakeSection final : public Section {
+class FakeSection final : public common::SharedSection {
  public:
   explicit FakeSection(FakeToolSystem& system) : system_(system) {}
   ~FakeSection() override { system_.events_.push_back("section closed"); }
 
-  CommandBlock* mapView(std::uint32_t& error) override {
+  void* mapView(std::size_t bytes, std::uint32_t& error) override {
+    if (bytes != kCommandBlockSize) system_.events_.push_back("bad view size");
     const int index = system_.maps++;
     if (system_.mapFails(index)) {
       error = 5;
@@ -26,10 +27,10 @@ class FakeSection final : public Section {
   FakeToolSystem& system_;
 };
 
-class FakeWatch final : public ClientWatch {
+class FakeWatch final : public common::ProcessWatch {
  public:
   explicit FakeWatch(FakeToolSystem& system) : system_(system) {}
-  WaitResult waitForExit(int millis) override {
+  common::WaitResult waitForExit(int millis) override {
     // Every wait happens with no view mapped, and lasts the poll period.
     if (system_.viewMapped || millis != 100) system_.events_.push_back("bad wait");
     return system_.waitResult(system_.waits++);
@@ -53,13 +54,13 @@ class FakeGuard final : public SessionGuard {
 
 }  // namespace
 
-SectionOpening FakeToolSystem::openSection(std::u16string_view name) {
+common::SectionOpening FakeToolSystem::openSection(std::u16string_view name) {
   events_.push_back("open section " + std::string(name.begin(), name.end()));
-  if (!sectionExists) return SectionOpening{nullptr, 1450, false};
-  return SectionOpening{std::make_unique<FakeSection>(*this), createdNew ? 0u : 183u, createdNew};
+  if (!sectionExists) return common::SectionOpening{nullptr, 1450, false};
+  return common::SectionOpening{std::make_unique<FakeSection>(*this), createdNew ? 0u : 183u, createdNew};
 }
 
-std::unique_ptr<ClientWatch> FakeToolSystem::watchClient(std::uint32_t pid) {
+std::unique_ptr<common::ProcessWatch> FakeToolSystem::watchClient(std::uint32_t pid) {
   events_.push_back("watch " + std::to_string(pid));
   return std::make_unique<FakeWatch>(*this);
 }

@@ -25,15 +25,15 @@ class FakeToolSystem final : public ToolSystem {
   // Which map calls fail (0-based); the first map is the start-up check.
   std::function<bool(int)> mapFails = [](int) { return false; };
   // The result of each wait on the client (0-based); the client ends at once by default.
-  std::function<WaitResult(int)> waitResult = [](int) { return WaitResult::kEnded; };
+  std::function<common::WaitResult(int)> waitResult = [](int) { return common::WaitResult::kEnded; };
   const std::atomic<bool>* environmentClean = nullptr;
   int maps = 0;
   int unmaps = 0;
   int waits = 0;
   bool viewMapped = false;
 
-  SectionOpening openSection(std::u16string_view name) override;
-  std::unique_ptr<ClientWatch> watchClient(std::uint32_t pid) override;
+  common::SectionOpening openSection(std::u16string_view name) override;
+  std::unique_ptr<common::ProcessWatch> watchClient(std::uint32_t pid) override;
   std::unique_ptr<SessionGuard> startSessionGuard(const std::atomic<bool>& clean) override;
 
   Events& events_;

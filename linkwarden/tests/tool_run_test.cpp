@@ -12,6 +12,7 @@
 namespace linkwarden {
 namespace {
 
+using common::WaitResult;
 using testing::Events;
 
 // GBK bytes of the tool's texts.

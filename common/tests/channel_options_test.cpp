@@ -1,17 +1,17 @@
-#include "linkwarden/tool_options.h"
+#include "common/channel_options.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-namespace linkwarden {
+namespace common {
 namespace {
 
-ToolOptions parse(std::vector<std::u16string> tokens) { return parseToolOptions(tokens); }
+ChannelOptions parse(std::vector<std::u16string> tokens) { return parseChannelOptions(tokens); }
 
 // Both options in any letter case; the last "--watch=" wins; the program path is examined too.
-TEST(ToolOptions, CaseAndLastOneWins) {
-  const ToolOptions o = parse({u"lw.exe", u"--FILEMAPPING-NAME=Sec", u"--watch=12", u"--Watch=34x"});
+TEST(ChannelOptions, CaseAndLastOneWins) {
+  const ChannelOptions o = parse({u"lw.exe", u"--FILEMAPPING-NAME=Sec", u"--watch=12", u"--Watch=34x"});
   EXPECT_EQ(o.sectionName, u"Sec");
   EXPECT_EQ(o.clientPid, 34u);
   EXPECT_TRUE(o.valid());
@@ -19,7 +19,7 @@ TEST(ToolOptions, CaseAndLastOneWins) {
 }
 
 // Each way of leaving out an option makes the start invalid; 31 units is the longest name.
-TEST(ToolOptions, RequiredAndBounded) {
+TEST(ChannelOptions, RequiredAndBounded) {
   EXPECT_FALSE(parse({u"lw.exe", u"--filemapping-name=Sec"}).valid());
   EXPECT_FALSE(parse({u"lw.exe", u"--filemapping-name=Sec", u"--watch=0"}).valid());
   EXPECT_FALSE(parse({u"lw.exe", u"--filemapping-name=Sec", u"--watch=abc"}).valid());
@@ -30,4 +30,4 @@ TEST(ToolOptions, RequiredAndBounded) {
 }
 
 }  // namespace
-}  // namespace linkwarden
+}  // namespace common

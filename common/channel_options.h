@@ -1,15 +1,16 @@
-// The tool's two options: "--filemapping-name=" and "--watch=".
+// The two options of a program that serves a client through a named section
+// and lives as long as the client: "--filemapping-name=" and "--watch=".
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string>
 
-namespace linkwarden {
+namespace common {
 
 inline constexpr std::size_t kSectionNameMax = 31;
 
-struct ToolOptions {
+struct ChannelOptions {
   std::u16string sectionName;
   std::uint32_t clientPid = 0;
 
@@ -21,6 +22,6 @@ struct ToolOptions {
 };
 
 // Every token is examined, the program path included; a later option wins.
-ToolOptions parseToolOptions(std::span<const std::u16string> tokens);
+ChannelOptions parseChannelOptions(std::span<const std::u16string> tokens);
 
-}  // namespace linkwarden
+}  // namespace common

@@ -1,0 +1,88 @@
+// sentinel.exe: puts the system proxy back once the client has gone.
+#include <windows.h>
+#include <wininet.h>
+
+#include <vector>
+
+#include "common/unique_handle_win.h"
+#include "common/wide_win.h"
+#include "sentinel/sentinel.h"
+
+namespace {
+
+class WinProxyProcess final : public sentinel::ProxyProcess {
+ public:
+  explicit WinProxyProcess(common::UniqueHandle process) : process_(std::move(process)) {}
+  void terminate(std::uint32_t exitCode) override { TerminateProcess(process_.get(), exitCode); }
+
+ private:
+  common::UniqueHandle process_;
+};
+
+class WinMainWatch final : public common::ProcessWatch {
+ public:
+  explicit WinMainWatch(common::UniqueHandle process) : process_(std::move(process)) {}
+  common::WaitResult waitForExit(int millis) override {
+    const DWORD timeout = millis < 0 ? INFINITE : static_cast<DWORD>(millis);
+    switch (WaitForSingleObject(process_.get(), timeout)) {
+      case WAIT_OBJECT_0: return common::WaitResult::kEnded;
+      case WAIT_TIMEOUT: return common::WaitResult::kTimedOut;
+      default: return common::WaitResult::kFailed;
+    }
+  }
+
+ private:
+  common::UniqueHandle process_;
+};
+
+class WinSentinelSystem final : public sentinel::SentinelSystem {
+ public:
+  std::unique_ptr<sentinel::ProxyProcess> openProxy(std::uint32_t pid, std::uint32_t& error) override {
+    common::UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, pid));
+    if (!process) {
+      error = GetLastError();
+      return nullptr;
+    }
+    return std::make_unique<WinProxyProcess>(std::move(process));
+  }
+
+  std::unique_ptr<common::ProcessWatch> openMain(std::uint32_t pid, std::uint32_t& error) override {
+    common::UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    if (!process) {
+      error = GetLastError();
+      return nullptr;
+    }
+    return std::make_unique<WinMainWatch>(std::move(process));
+  }
+
+  void setProxyOptions(const std::vector<sentinel::ProxyOption>& options) override {
+    std::vector<std::wstring> texts;
+    texts.reserve(options.size());
+    std::vector<INTERNET_PER_CONN_OPTIONW> list(options.size());
+    for (std::size_t i = 0; i < options.size(); ++i) {
+      list[i].dwOption = options[i].option;
+      if (options[i].text.empty()) {
+        list[i].Value.dwValue = options[i].flags;
+      } else {
+        texts.push_back(common::toWide(options[i].text));
+        list[i].Value.pszValue = texts.back().data();
+      }
+    }
+    INTERNET_PER_CONN_OPTION_LISTW settings{};
+    settings.dwSize = sizeof settings;
+    settings.pszConnection = nullptr;  // the default connection
+    settings.dwOptionCount = static_cast<DWORD>(list.size());
+    settings.pOptions = list.data();
+    InternetSetOptionW(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &settings, sizeof settings);
+    InternetSetOptionW(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
+  }
+
+  void debugOutput(std::u16string_view text) override { OutputDebugStringW(common::toWide(text).c_str()); }
+};
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  WinSentinelSystem system;
+  return sentinel::runSentinel(common::commandLineTokens(), system);
+}
