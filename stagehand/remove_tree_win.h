@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+namespace stagehand {
+
+// Deletes `path` and everything below it, depth first. A path whose listing
+// cannot be opened is taken to be a file. Single failures are skipped: a file
+// that cannot be deleted leaves its folder in place.
+void removeTree(const std::wstring& path);
+
+}  // namespace stagehand

@@ -1,0 +1,98 @@
+// stagehand.dll: the installer's plug-in. Its option values stay in the
+// library between calls, so the host keeps it loaded from InitInstall to
+// StartProgram.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include "common/unique_handle_win.h"
+#include "common/wide_win.h"
+#include "stagehand/installer_options.h"
+#include "stagehand/plugin_stack.h"
+#include "stagehand/remove_tree_win.h"
+
+namespace {
+
+using stagehand::StackEntry;
+
+void* globalAllocate(std::size_t bytes) { return GlobalAlloc(GPTR, bytes); }
+void globalRelease(void* block) { GlobalFree(block); }
+
+// Plug-in state, kept while the library is loaded.
+stagehand::PluginContext context{0, nullptr, nullptr, {&globalAllocate, &globalRelease}};
+stagehand::InstallerOptions options;
+
+void store(int stringSize, wchar_t* variables, StackEntry** stackTop) {
+  context.stringSize = stringSize;
+  context.variables = reinterpret_cast<char16_t*>(variables);
+  context.stackTop = stackTop;
+}
+
+std::u16string roamingAppData() {
+  wchar_t folder[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) return {};
+  return common::fromWide(folder);
+}
+
+// The true version: RtlGetVersion is not subject to the compatibility shims of GetVersionEx.
+RTL_OSVERSIONINFOEXW trueVersion() {
+  RTL_OSVERSIONINFOEXW version{};
+  version.dwOSVersionInfoSize = sizeof version;  // 284
+  using RtlGetVersionFn = LONG(WINAPI*)(RTL_OSVERSIONINFOEXW*);
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  auto get = reinterpret_cast<RtlGetVersionFn>(
+      reinterpret_cast<void*>(ntdll ? GetProcAddress(ntdll, "RtlGetVersion") : nullptr));
+  if (get != nullptr) get(&version);
+  return version;
+}
+static_assert(sizeof(RTL_OSVERSIONINFOEXW) == 284);
+
+}  // namespace
+
+extern "C" {
+
+void InitInstall(HWND, int stringSize, wchar_t* variables, StackEntry** stackTop, void*) {
+  store(stringSize, variables, stackTop);
+  const std::u16string dataFolder = stagehand::dataFolderPath(roamingAppData());
+  context.push(dataFolder);
+  const RTL_OSVERSIONINFOEXW version = trueVersion();
+  context.pushNumber(static_cast<int>(version.dwMajorVersion));
+  context.pushNumber(static_cast<int>(version.dwMinorVersion));
+
+  options = stagehand::parseInstallerOptions(common::commandLineTokens());
+  if (options.delayMs > 0) Sleep(static_cast<DWORD>(options.delayMs));
+  if (options.clearFirst) stagehand::removeTree(common::toWide(dataFolder));
+}
+
+void StartProgram(HWND, int stringSize, wchar_t* variables, StackEntry** stackTop, void*) {
+  if (options.installOnly) return;
+  store(stringSize, variables, stackTop);
+  std::u16string installFolder;
+  if (const char16_t* folder = context.variable(stagehand::kInstallFolderVariable)) {
+    installFolder.assign(folder, std::char_traits<char16_t>::length(folder));
+  }
+  context.pop(installFolder);
+
+  wchar_t installer[MAX_PATH + 1] = {};
+  GetModuleFileNameW(nullptr, installer, MAX_PATH);
+  std::wstring commandLine = common::toWide(
+      stagehand::launcherCommandLine(installFolder, common::fromWide(installer), options.runArg));
+  const std::wstring folder = common::toWide(installFolder);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                     &process)) {
+    // Nobody waits for the launcher: let go of its handles at once.
+    common::UniqueHandle processHandle(process.hProcess);
+    common::UniqueHandle threadHandle(process.hThread);
+  }
+}
+
+// InitView and ShowView (an alias in the .def file) accept the call and do nothing else.
+void InitView(HWND, int stringSize, wchar_t* variables, StackEntry** stackTop, void*) {
+  store(stringSize, variables, stackTop);
+}
+
+}  // extern "C"
