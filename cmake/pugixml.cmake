@@ -1,0 +1,16 @@
+# pugixml: Debian's library natively; compiled from its source package
+# (unpacked by tools/setup.sh) in the MinGW builds.
+if(WIN32)
+  set(TAVARO_PUGIXML_DIR ${CMAKE_SOURCE_DIR}/out/third_party/pugixml CACHE PATH "pugixml sources")
+  if(NOT EXISTS ${TAVARO_PUGIXML_DIR}/src/pugixml.cpp)
+    message(FATAL_ERROR "pugixml sources not found in ${TAVARO_PUGIXML_DIR}: run tools/setup.sh")
+  endif()
+  add_library(pugixml STATIC ${TAVARO_PUGIXML_DIR}/src/pugixml.cpp)
+  target_include_directories(pugixml SYSTEM PUBLIC ${TAVARO_PUGIXML_DIR}/src)
+  target_compile_options(pugixml PRIVATE -w)
+else()
+  find_package(pugixml REQUIRED)
+  if(NOT TARGET pugixml AND TARGET pugixml::pugixml)
+    add_library(pugixml ALIAS pugixml::pugixml)
+  endif()
+endif()

@@ -1,0 +1,189 @@
+// ResourceIds, the folder provider and the provider list.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wconversion"
+#pragma GCC diagnostic ignored "-Wsign-conversion"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#endif
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STBI_WRITE_NO_STDIO
+#include <stb_image_write.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+#include "common/utf.h"
+#include "veneer/res/res_provider_files.h"
+#include "veneer/res/res_provider_mgr.h"
+#include "veneer/res/resource_id.h"
+
+namespace veneer {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A folder of resources with its index, removed afterwards.
+class ResourceFolder {
+ public:
+  explicit ResourceFolder(const std::string& tag)
+      : path_(fs::temp_directory_path() / ("veneer-res-" + tag + "-" + std::to_string(counter()++))) {
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+  }
+  ~ResourceFolder() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  void write(const std::string& relative, const std::string& bytes) {
+    const fs::path file = path_ / relative;
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << bytes;
+  }
+  std::u16string folder() const { return common::utf8ToUtf16(path_.string()); }
+  std::string file(const std::string& relative) const { return (path_ / relative).string(); }
+
+  IResProvider* attach(IImageDecoder* decoder = nullptr) {
+    auto* provider = new VResProviderFiles(decoder);
+    EXPECT_TRUE(provider->Attach(ProviderSource{nullptr, folder()}));
+    return provider;
+  }
+
+ private:
+  static int& counter() {
+    static int n = 0;
+    return n;
+  }
+  fs::path path_;
+};
+
+std::string pngOf(int width, int height, std::uint32_t rgba) {
+  std::vector<unsigned char> pixels;
+  for (int i = 0; i < width * height; ++i) {
+    pixels.insert(pixels.end(), {static_cast<unsigned char>(rgba >> 24), static_cast<unsigned char>(rgba >> 16),
+                                 static_cast<unsigned char>(rgba >> 8), static_cast<unsigned char>(rgba)});
+  }
+  int size = 0;
+  unsigned char* png = stbi_write_png_to_mem(pixels.data(), width * 4, width, height, 4, &size);
+  std::string bytes(reinterpret_cast<char*>(png), static_cast<std::size_t>(size));
+  STBIW_FREE(png);
+  return bytes;
+}
+
+TEST(ResourceIds, SplitAtTheFirstColon) {
+  const auto id = splitResourceId(u"uidef:xml_init");
+  ASSERT_TRUE(id);
+  EXPECT_EQ(id->type, u"uidef");
+  EXPECT_EQ(id->name, u"xml_init");
+  const auto path = splitResourceId(u"file:C:\\skins\\a:b.png");
+  EXPECT_EQ(path->name, u"C:\\skins\\a:b.png");
+  EXPECT_FALSE(splitResourceId(u"main_view"));
+  EXPECT_TRUE(isFileType(u"FiLe"));
+  EXPECT_FALSE(isFileType(u"files"));
+}
+
+constexpr char kIndex[] =
+    "<resource><UIDEF><file name=\"XML_INIT\" path=\"defs/init.xml\"/></UIDEF>"
+    "<imgs><file name=\"update_bk_png\" path=\"bk.png\"/></imgs>"
+    "<IMGS125><File Name=\"image_btn_close_png\" Path=\"close125.png\"/></IMGS125></resource>";
+
+// Types and names match without regard to case; "IMGS125" and "IMGS" are different types.
+TEST(FolderProvider, IndexLookups) {
+  ResourceFolder folder("index");
+  folder.write("uires.idx", kIndex);
+  folder.write("defs/init.xml", "<UIDEF/>");
+  VRef<IResProvider> provider = VRef<IResProvider>::Adopt(folder.attach());
+  EXPECT_TRUE(provider->HasRes(u"uidef", u"xml_init"));
+  EXPECT_TRUE(provider->HasRes(u"IMGS", u"UPDATE_BK_PNG"));
+  EXPECT_TRUE(provider->HasRes(u"imgs125", u"image_btn_close_png"));
+  EXPECT_FALSE(provider->HasRes(u"IMGS", u"image_btn_close_png"));
+  EXPECT_EQ(provider->RawSize(u"UIDEF", u"XML_INIT"), 8u);
+  EXPECT_EQ(provider->RawSize(u"IMGS", u"update_bk_png"), 0u);  // listed, but no such file
+  EXPECT_EQ(provider->RawSize(u"IMGS", u"missing"), 0u);
+}
+
+// Capacity equal to the size succeeds; one byte less fails with ERROR_INSUFFICIENT_BUFFER and copies nothing.
+TEST(FolderProvider, ReadRawCapacity) {
+  ResourceFolder folder("raw");
+  folder.write("uires.idx", kIndex);
+  folder.write("defs/init.xml", "<UIDEF/>");
+  VRef<IResProvider> provider = VRef<IResProvider>::Adopt(folder.attach());
+  char buffer[16] = "xxxxxxxxxxxxxxx";
+  std::uint32_t error = 0;
+  EXPECT_FALSE(provider->ReadRaw(u"uidef", u"xml_init", buffer, 7, error));
+  EXPECT_EQ(error, kErrorInsufficientBuffer);
+  EXPECT_EQ(std::string(buffer, 8), "xxxxxxxx");
+  EXPECT_TRUE(provider->ReadRaw(u"uidef", u"xml_init", buffer, 8, error));
+  EXPECT_EQ(std::string(buffer, 8), "<UIDEF/>");
+}
+
+// Two providers with the same resource: the one added later serves it.
+TEST(ProviderList, LaterProviderWins) {
+  ResourceFolder first("first");
+  ResourceFolder second("second");
+  for (ResourceFolder* f : {&first, &second}) f->write("uires.idx", kIndex);
+  first.write("defs/init.xml", "<UIDEF first=\"1\"/>");
+  second.write("defs/init.xml", "<UIDEF second=\"1\"/>");
+  VResProviderMgr providers;
+  VRef<IResProvider> a = VRef<IResProvider>::Adopt(first.attach());
+  VRef<IResProvider> b = VRef<IResProvider>::Adopt(second.attach());
+  providers.AddProvider(a.get());
+  providers.AddProvider(b.get());
+  EXPECT_EQ(providers.FindProvider(u"UIDEF", u"xml_init"), b.get());
+  pugi::xml_document document;
+  ASSERT_TRUE(LoadXmlResource(providers, document, u"uidef:xml_init"));
+  EXPECT_TRUE(document.first_child().attribute("second"));
+  EXPECT_EQ(providers.FindProvider(u"IMGS", u"nothing"), nullptr);
+}
+
+// The XML loader: no ':' fails, a missing or empty resource fails, a document
+// that does not parse completely fails; the "file" type reads a path.
+TEST(ProviderList, XmlLoading) {
+  ResourceFolder folder("xml");
+  folder.write("uires.idx", kIndex);
+  folder.write("defs/init.xml", "<UIDEF><unclosed></UIDEF>");
+  folder.write("plain.xml", "<language name=\"en\"/>");
+  VResProviderMgr providers;
+  VRef<IResProvider> provider = VRef<IResProvider>::Adopt(folder.attach());
+  providers.AddProvider(provider.get());
+  pugi::xml_document document;
+  EXPECT_FALSE(LoadXmlResource(providers, document, u"xml_init"));
+  EXPECT_FALSE(LoadXmlResource(providers, document, u"uidef:xml_init"));
+  EXPECT_FALSE(LoadXmlResource(providers, document, u"I18N:cn"));
+  EXPECT_TRUE(LoadXmlResource(providers, document, u"FILE:" + common::utf8ToUtf16(folder.file("plain.xml"))));
+  EXPECT_STREQ(document.first_child().name(), "language");
+}
+
+// Images decode through the application's decoder, by provider or by file.
+TEST(ProviderList, ImagesById) {
+  ResourceFolder folder("img");
+  folder.write("uires.idx", kIndex);
+  folder.write("bk.png", pngOf(3, 2, 0x336699FFu));
+  VRef<IImageDecoder> decoder = VRef<IImageDecoder>::Adopt(CreateImageDecoder("imgdecoder-stb"));
+  ASSERT_TRUE(decoder);
+  VResProviderMgr providers(decoder.get());
+  VRef<IResProvider> provider = VRef<IResProvider>::Adopt(folder.attach(decoder.get()));
+  providers.AddProvider(provider.get());
+  VRef<IBitmap> image = VRef<IBitmap>::Adopt(providers.LoadImageById(u"imgs:UPDATE_BK_PNG"));
+  ASSERT_TRUE(image);
+  EXPECT_EQ(image->Width(), 3);
+  EXPECT_EQ(image->Height(), 2);
+  EXPECT_EQ(image->Pixels()[5], 0xFF336699u);
+  VRef<IBitmap> byFile =
+      VRef<IBitmap>::Adopt(providers.LoadImageById(u"file:" + common::utf8ToUtf16(folder.file("bk.png"))));
+  EXPECT_TRUE(byFile);
+  EXPECT_FALSE(providers.LoadImageById(u"imgs125:update_bk_png"));
+  EXPECT_FALSE(providers.LoadImageById(u"nocolon"));
+
+  folder.write("bk.png", "not a png");
+  EXPECT_FALSE(providers.LoadImageById(u"IMGS:update_bk_png"));
+  EXPECT_EQ(CreateImageDecoder("imgdecoder-none"), nullptr);
+}
+
+}  // namespace
+}  // namespace veneer
