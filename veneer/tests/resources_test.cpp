@@ -1,79 +1,19 @@
 // ResourceIds, the folder provider and the provider list.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
-
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wconversion"
-#pragma GCC diagnostic ignored "-Wsign-conversion"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#endif
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STBI_WRITE_NO_STDIO
-#include <stb_image_write.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 #include "common/utf.h"
 #include "veneer/res/res_provider_files.h"
 #include "veneer/res/res_provider_mgr.h"
 #include "veneer/res/resource_id.h"
+#include "veneer/tests/resource_folder.h"
 
 namespace veneer {
 namespace {
 
-namespace fs = std::filesystem;
-
-// A folder of resources with its index, removed afterwards.
-class ResourceFolder {
- public:
-  explicit ResourceFolder(const std::string& tag)
-      : path_(fs::temp_directory_path() / ("veneer-res-" + tag + "-" + std::to_string(counter()++))) {
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~ResourceFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  void write(const std::string& relative, const std::string& bytes) {
-    const fs::path file = path_ / relative;
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << bytes;
-  }
-  std::u16string folder() const { return common::utf8ToUtf16(path_.string()); }
-  std::string file(const std::string& relative) const { return (path_ / relative).string(); }
-
-  IResProvider* attach(IImageDecoder* decoder = nullptr) {
-    auto* provider = new VResProviderFiles(decoder);
-    EXPECT_TRUE(provider->Attach(ProviderSource{nullptr, folder()}));
-    return provider;
-  }
-
- private:
-  static int& counter() {
-    static int n = 0;
-    return n;
-  }
-  fs::path path_;
-};
-
-std::string pngOf(int width, int height, std::uint32_t rgba) {
-  std::vector<unsigned char> pixels;
-  for (int i = 0; i < width * height; ++i) {
-    pixels.insert(pixels.end(), {static_cast<unsigned char>(rgba >> 24), static_cast<unsigned char>(rgba >> 16),
-                                 static_cast<unsigned char>(rgba >> 8), static_cast<unsigned char>(rgba)});
-  }
-  int size = 0;
-  unsigned char* png = stbi_write_png_to_mem(pixels.data(), width * 4, width, height, 4, &size);
-  std::string bytes(reinterpret_cast<char*>(png), static_cast<std::size_t>(size));
-  STBIW_FREE(png);
-  return bytes;
-}
+using testing::ResourceFolder;
+using testing::pngOf;
 
 TEST(ResourceIds, SplitAtTheFirstColon) {
   const auto id = splitResourceId(u"uidef:xml_init");

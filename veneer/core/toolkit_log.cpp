@@ -1,0 +1,40 @@
+#include "veneer/core/toolkit_log.h"
+
+#include <mutex>
+
+namespace veneer {
+namespace {
+
+constexpr int kWarnLevel = 3;
+
+std::mutex& sinkLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+ToolkitLogSink& sink() {
+  static ToolkitLogSink installed;
+  return installed;
+}
+
+}  // namespace
+
+void SetToolkitLogSink(ToolkitLogSink newSink) {
+  std::lock_guard guard(sinkLock());
+  sink() = std::move(newSink);
+}
+
+void ToolkitWarning(std::string_view text) {
+  ToolkitLogSink current;
+  {
+    std::lock_guard guard(sinkLock());
+    current = sink();
+  }
+  if (current) {
+    current("veneer", kWarnLevel, text);
+  } else {
+    DebuggerOutput(text);
+  }
+}
+
+}  // namespace veneer
