@@ -59,8 +59,19 @@ class VImageFrames final : public TObjRefImpl<IImageFrames> {
   std::vector<IBitmap*> frames_;
 };
 
-// A new bitmap decoded from `bytes`, with one reference for the caller; null
-// when there is no decoder or it cannot read the bytes.
+// Makes the bitmaps images are decoded into: the render back end's own kind.
+class IRenderFactory : public IObjRef {
+ public:
+  virtual IBitmap* CreateBitmap() = 0;  // empty, one reference for the caller
+};
+
+// The application's render factory (the software one until another is set);
+// the hook takes a reference, null restores the software factory.
+void SetRenderFactory(IRenderFactory* factory);
+VRef<IRenderFactory> CurrentRenderFactory();
+
+// A new bitmap from the render factory, decoded from `bytes`, with one
+// reference for the caller; null when there is no decoder or it cannot read the bytes.
 IBitmap* DecodeBitmap(IImageDecoder* decoder, const void* bytes, std::size_t size);
 
 // The decoder registered under `name` ("imgdecoder-stb" everywhere,

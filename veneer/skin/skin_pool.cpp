@@ -93,8 +93,8 @@ pugi::xml_node VStylePoolMgr::FindStyle(std::u16string_view className) const {
   return {};
 }
 
-std::vector<std::pair<std::string, std::u16string>> StyleAttributes(pugi::xml_node style) {
-  std::vector<std::pair<std::string, std::u16string>> out;
+AttributeList StyleAttributes(pugi::xml_node style) {
+  AttributeList out;
   if (pugi::xml_attribute layout = xml::attribute(style, "layout")) {
     out.emplace_back(layout.name(), common::utf8ToUtf16(layout.value()));
   }
@@ -102,6 +102,16 @@ std::vector<std::pair<std::string, std::u16string>> StyleAttributes(pugi::xml_no
     if (xml::namesEqual(a.name(), "layout") || xml::namesEqual(a.name(), "class")) continue;
     out.emplace_back(a.name(), common::utf8ToUtf16(a.value()));
   }
+  return out;
+}
+
+AttributeList AttributesInApplyOrder(pugi::xml_node element, const VStylePoolMgr& styles) {
+  AttributeList out;
+  if (pugi::xml_attribute className = xml::attribute(element, "class")) {
+    if (pugi::xml_node style = styles.FindStyle(common::utf8ToUtf16(className.value()))) out = StyleAttributes(style);
+  }
+  const AttributeList own = StyleAttributes(element);  // the element's "layout" first, "class" left out
+  out.insert(out.end(), own.begin(), own.end());
   return out;
 }
 

@@ -77,8 +77,15 @@ class VStylePoolMgr {
   std::vector<std::shared_ptr<VStylePool>> pools_;
 };
 
+using AttributeList = std::vector<std::pair<std::string, std::u16string>>;
+
 // The attributes a style class gives a window, in the order they apply:
 // "layout" first, then the others in document order, never "class".
-std::vector<std::pair<std::string, std::u16string>> StyleAttributes(pugi::xml_node style);
+AttributeList StyleAttributes(pugi::xml_node style);
+
+// The attributes of `element` in the order a window applies them: those of
+// its "class" (when the style managers know it), then its own "layout", then
+// its other attributes; a later one overrides an earlier one of the same name.
+AttributeList AttributesInApplyOrder(pugi::xml_node element, const VStylePoolMgr& styles);
 
 }  // namespace veneer

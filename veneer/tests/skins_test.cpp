@@ -1,6 +1,7 @@
 // Colours, skins by scale, style classes and the UI definitions document.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -159,6 +160,37 @@ TEST_F(DefinitionsTest, StringsColoursFontStyles) {
   EXPECT_FALSE(styleManager.FindStyle(u"missing"));
   EXPECT_STREQ(definitions->ClassDefaults("progress2").attribute("min").value(), "0");
   EXPECT_FALSE(definitions->ClassDefaults("progress"));
+}
+
+// A window's own attribute wins over its class: it is applied after the class's.
+TEST_F(DefinitionsTest, OwnAttributeWinsOverItsClass) {
+  auto definitions = load(u"uidef:xml_init");
+  ASSERT_TRUE(definitions);
+  pugi::xml_document layout;
+  ASSERT_TRUE(layout.load_string("<progress2 class=\"cls_prog\" max=\"300\" pos=\"0,0\"/>"));
+  std::map<std::string, std::u16string> applied;
+  for (const auto& [name, value] : AttributesInApplyOrder(layout.first_child(), styleManager)) applied[name] = value;
+  EXPECT_EQ(applied["max"], u"300");
+  EXPECT_EQ(applied["min"], u"1");
+  EXPECT_EQ(applied["layout"], u"width:full");
+  EXPECT_EQ(applied.count("class"), 0u);
+}
+
+// Images decode into bitmaps of the render factory that is set.
+TEST_F(DefinitionsTest, RenderFactoryHook) {
+  struct CountingFactory final : TObjRefImpl<IRenderFactory> {
+    int made = 0;
+    IBitmap* CreateBitmap() override {
+      ++made;
+      return new VBitmap;
+    }
+  };
+  VRef<CountingFactory> factory = VRef<CountingFactory>::Adopt(new CountingFactory);
+  SetRenderFactory(factory.get());
+  VRef<IBitmap> image = VRef<IBitmap>::Adopt(providers.LoadImageById(u"IMGS:btn"));
+  SetRenderFactory(nullptr);
+  EXPECT_TRUE(image);
+  EXPECT_EQ(factory->made, 1);
 }
 
 // The four warnings of the loading steps.
