@@ -16,15 +16,17 @@ if(WIN32)
   set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_SOURCE_DIR}/cmake/wine-run")
 endif()
 
+if(TAVARO_BUILD_FUZZ)
+  # Every library is instrumented for coverage; the targets link the fuzzer's main.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 if(TAVARO_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# Sources whose narrow literals are log texts written in the GBK code page (936).
-function(tavaro_gbk_sources)
-  set_source_files_properties(${ARGN} PROPERTIES COMPILE_OPTIONS "-fexec-charset=CP936")
-endfunction()
 
 # A GoogleTest program: tavaro_add_gtest(name SOURCES ... LIBS ...). Under Wine
 # the tests are discovered when ctest runs, inside the test session.

@@ -1,5 +1,4 @@
-// The tool's log texts. Those with Chinese characters are GBK (code page 936)
-// bytes: log_texts.cpp is compiled with that execution character set.
+// The tool's log texts, as GBK (code page 936) bytes: the log files hold GBK.
 #pragma once
 
 namespace linkwarden::texts {

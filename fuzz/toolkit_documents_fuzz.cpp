@@ -1,0 +1,77 @@
+// The toolkit's documents and texts: colours, translation documents and UI
+// definitions from arbitrary bytes. A translation is the key or a stored text.
+#include <string>
+
+#include "common/utf.h"
+#include "fuzz/fuzz_input.h"
+#include "veneer/i18n/translator.h"
+#include "veneer/res/res_provider.h"
+#include "veneer/res/res_provider_mgr.h"
+#include "veneer/skin/colour.h"
+#include "veneer/skin/ui_definitions.h"
+#include "veneer/xml/xml_names.h"
+
+namespace {
+
+// One document in memory, served under every (type, name).
+class MemoryProvider final : public veneer::TObjRefImpl<veneer::IResProvider> {
+ public:
+  explicit MemoryProvider(std::string bytes) : bytes_(std::move(bytes)) {}
+  bool Attach(const veneer::ProviderSource&) override { return true; }
+  bool HasRes(std::u16string_view, std::u16string_view) override { return true; }
+  void* LoadIconRes(std::u16string_view, int, int) override { return nullptr; }
+  void* LoadBitmapRes(std::u16string_view) override { return nullptr; }
+  void* LoadCursorRes(std::u16string_view) override { return nullptr; }
+  veneer::IBitmap* LoadImageRes(std::u16string_view, std::u16string_view) override { return nullptr; }
+  veneer::IImageFrames* LoadImageFramesRes(std::u16string_view, std::u16string_view) override { return nullptr; }
+  std::size_t RawSize(std::u16string_view, std::u16string_view) override { return bytes_.size(); }
+  bool ReadRaw(std::u16string_view, std::u16string_view, void* buffer, std::size_t capacity,
+               std::uint32_t& error) override {
+    if (capacity < bytes_.size()) {
+      error = veneer::kErrorInsufficientBuffer;
+      return false;
+    }
+    std::copy(bytes_.begin(), bytes_.end(), static_cast<char*>(buffer));
+    return true;
+  }
+
+ private:
+  std::string bytes_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  fuzz::Input input(data, size);
+  const std::uint8_t kind = input.byte();
+  const std::string bytes = input.bytes(size);
+
+  if (kind % 3 == 0) {
+    veneer::parseColour(common::utf8ToUtf16(bytes));
+    return 0;
+  }
+  if (kind % 3 == 1) {
+    pugi::xml_document document;
+    if (!document.load_buffer(bytes.data(), bytes.size())) return 0;
+    veneer::VTranslatorMgr manager;
+    veneer::VRef<veneer::IVTranslator> translator = veneer::VRef<veneer::IVTranslator>::Adopt(manager.NewTranslator());
+    translator->LoadLanguage(veneer::xml::child(document, "language"), 1);
+    manager.AddTranslator(translator.get());
+    for (const char16_t* key : {u"{close}", u"{error}", u"x"}) {
+      const std::u16string text = manager.Translate(key, u"rt.msg");
+      std::u16string stored;
+      FUZZ_CHECK(text == key || translator->Lookup(key, u"rt.msg", stored) == 1);
+    }
+    return 0;
+  }
+  veneer::VResProviderMgr providers;
+  veneer::VRef<veneer::IResProvider> provider = veneer::VRef<veneer::IResProvider>::Adopt(new MemoryProvider(bytes));
+  providers.AddProvider(provider.get());
+  veneer::VSkinPoolMgr skins;
+  veneer::VStylePoolMgr styles;
+  auto definitions = veneer::LoadUiDefinitions(providers, *provider, u"uidef:xml_init", skins, styles);
+  if (definitions) {
+    for (int scale : {90, 100, 175, 250, 400}) skins.GetSkin(u"any", scale);
+  }
+  return 0;
+}
