@@ -281,3 +281,63 @@ TEST(LinkwardenScenario, MissingDriverFileFailsTheStart) {
 }
 
 }  // namespace
+
+namespace {
+
+// A hostile client: garbage in every field, strings without terminators, a
+// route list of a million lines and binary junk, requests raised again while
+// the client dies. The tool keeps serving, cleans up and exits 0.
+TEST(LinkwardenScenario, HostileClient) {
+  const std::wstring list = e2e::tempPath(L"lw-hostile") + L".txt";
+  {
+    std::ofstream out(list.c_str(), std::ios::binary);
+    out << "\x01\x02\xff\xfe";
+    for (int i = 0; i < 1000000; ++i) out << (i % 7 == 0 ? "junk\x01\x7f/x\n" : "10.0.0.0/8\r\n");
+    for (int i = 0; i < 4096; ++i) out << static_cast<char>(i * 37);
+  }
+  const std::wstring name = L"LwHostile" + ownPid();
+  ClientSection section(name, linkwarden::kCommandBlockSize);
+  ASSERT_NE(section.block, nullptr);
+  auto* bytes = reinterpret_cast<unsigned char*>(section.block);
+  std::uint32_t seed = 12345;
+  auto garbage = [&] {
+    for (std::size_t i = 0; i < linkwarden::kCommandBlockSize; ++i) {
+      seed = seed * 1103515245u + 12345u;
+      bytes[i] = static_cast<unsigned char>((seed >> 16) | 1);  // never a zero byte: no terminators
+    }
+  };
+  garbage();
+  std::copy(list.begin(), list.end(), section.block->route.listPath);
+  section.block->route.listPath[list.size()] = u'\0';
+
+  e2e::Process client = e2e::start(kClient.substr(0, kClient.find_last_of(L'\\') + 1) + L"record_args.exe",
+                                   L"--sleep=120000 hostile-client");
+  ASSERT_TRUE(client.handle);
+  e2e::Process tool = e2e::start(kTool, L"--filemapping-name=" + name + L" --watch=" + std::to_wstring(client.pid));
+  ASSERT_TRUE(tool.handle);
+  auto acknowledged = [&](DWORD millis) {
+    for (DWORD waited = 0; waited < millis; waited += 20) {
+      if (section.block->driver.pending == 0 && section.block->dns.pending == 0 && section.block->route.pending == 0) {
+        return true;
+      }
+      Sleep(20);
+    }
+    return false;
+  };
+  EXPECT_TRUE(acknowledged(120000));
+
+  // Still serving: an ordinary request after the garbage.
+  section.block->dns.pending = 0;
+  section.block->driver.pending = 0;
+  section.block->route.add = 0;
+  section.block->route.pending = 1;
+  EXPECT_TRUE(acknowledged(120000));
+
+  // Garbage raised again, and the client dies in the middle of it.
+  garbage();
+  TerminateProcess(client.handle.get(), 9);
+  EXPECT_EQ(e2e::waitExit(tool.handle.get(), 120000), 0u);
+  DeleteFileW(list.c_str());
+}
+
+}  // namespace
