@@ -28,6 +28,7 @@ enum class WaitResult { kEnded, kTimedOut, kFailed };
 class ProcessWatch {
  public:
   virtual ~ProcessWatch() = default;
+  // A negative `millis` waits without a time limit.
   virtual WaitResult waitForExit(int millis) = 0;
 };
 

@@ -35,7 +35,8 @@ class WinProcessWatch final : public ProcessWatch {
 
   WaitResult waitForExit(int millis) override {
     if (!process_) return WaitResult::kFailed;
-    switch (WaitForSingleObject(process_.get(), static_cast<DWORD>(millis))) {
+    const DWORD timeout = millis < 0 ? INFINITE : static_cast<DWORD>(millis);
+    switch (WaitForSingleObject(process_.get(), timeout)) {
       case WAIT_OBJECT_0: return WaitResult::kEnded;
       case WAIT_TIMEOUT: return WaitResult::kTimedOut;
       default: return WaitResult::kFailed;

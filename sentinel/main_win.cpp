@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "common/channel_win.h"
 #include "common/unique_handle_win.h"
 #include "common/wide_win.h"
 #include "sentinel/sentinel.h"
@@ -14,22 +15,6 @@ class WinProxyProcess final : public sentinel::ProxyProcess {
  public:
   explicit WinProxyProcess(common::UniqueHandle process) : process_(std::move(process)) {}
   void terminate(std::uint32_t exitCode) override { TerminateProcess(process_.get(), exitCode); }
-
- private:
-  common::UniqueHandle process_;
-};
-
-class WinMainWatch final : public common::ProcessWatch {
- public:
-  explicit WinMainWatch(common::UniqueHandle process) : process_(std::move(process)) {}
-  common::WaitResult waitForExit(int millis) override {
-    const DWORD timeout = millis < 0 ? INFINITE : static_cast<DWORD>(millis);
-    switch (WaitForSingleObject(process_.get(), timeout)) {
-      case WAIT_OBJECT_0: return common::WaitResult::kEnded;
-      case WAIT_TIMEOUT: return common::WaitResult::kTimedOut;
-      default: return common::WaitResult::kFailed;
-    }
-  }
 
  private:
   common::UniqueHandle process_;
@@ -47,12 +32,9 @@ class WinSentinelSystem final : public sentinel::SentinelSystem {
   }
 
   std::unique_ptr<common::ProcessWatch> openMain(std::uint32_t pid, std::uint32_t& error) override {
-    common::UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
-    if (!process) {
-      error = GetLastError();
-      return nullptr;
-    }
-    return std::make_unique<WinMainWatch>(std::move(process));
+    error = 0;
+    std::unique_ptr<common::ProcessWatch> watch = common::watchProcess(pid, error);
+    return error == 0 ? std::move(watch) : nullptr;
   }
 
   void setProxyOptions(const std::vector<sentinel::ProxyOption>& options) override {

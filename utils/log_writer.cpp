@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "utils/log_format.h"
 #include "utils/log_manager.h"
 
 namespace logq {
@@ -23,15 +24,6 @@ std::uint16_t levelColour(int level) {
   }
 }
 
-// Appends `text` within the room left, keeping the content terminated.
-void appendCut(LogRecord& record, std::string_view text) {
-  const int room = kContentSize - record.length - 1;
-  if (room <= 0) return;
-  const int n = std::min(room, static_cast<int>(text.size()));
-  std::memcpy(record.content + record.length, text.data(), static_cast<std::size_t>(n));
-  record.length += n;
-  record.content[record.length] = '\0';
-}
 
 bool isDirectory(const std::string& path) {
   std::error_code ec;
@@ -69,7 +61,7 @@ void LogManager::writeConsole(std::string_view text, int level) {
 void LogManager::logStartup() {
   if (acceptsLevel(kMainLoggerId, LOG_ALARM)) {
     LogRecord* record = makeRecord(kMainLoggerId, LOG_ALARM);
-    appendCut(*record, "-----------------  logq thread started!   ----------------------------");
+    appendText(*record, "-----------------  logq thread started!   ----------------------------");
     submitRecord(record, kSource, __LINE__);
   }
   const int last = lastId_.load(std::memory_order_acquire);
@@ -77,21 +69,18 @@ void LogManager::logStartup() {
     const LoggerEntry& entry = loggers_[id];
     if (!entry.enable.load() || !acceptsLevel(kMainLoggerId, LOG_ALARM)) continue;
     LogRecord* record = makeRecord(kMainLoggerId, LOG_ALARM);
-    char number[16];
-    appendCut(*record, "logger id=");
-    std::snprintf(number, sizeof number, "%d", id);
-    appendCut(*record, number);
-    appendCut(*record, " key=");
-    appendCut(*record, entry.key);
-    appendCut(*record, " name=");
-    appendCut(*record, entry.name);
-    appendCut(*record, " path=");
-    appendCut(*record, entry.path);
-    appendCut(*record, " level=");
-    std::snprintf(number, sizeof number, "%d", entry.level.load());
-    appendCut(*record, number);
-    appendCut(*record, " display=");
-    appendCut(*record, entry.display.load() ? "true" : "false");
+    appendText(*record, "logger id=");
+    appendNumber(*record, id);
+    appendText(*record, " key=");
+    appendText(*record, entry.key);
+    appendText(*record, " name=");
+    appendText(*record, entry.name);
+    appendText(*record, " path=");
+    appendText(*record, entry.path);
+    appendText(*record, " level=");
+    appendNumber(*record, entry.level.load());
+    appendText(*record, " display=");
+    appendText(*record, entry.display.load() ? "true" : "false");
     submitRecord(record, kSource, __LINE__);
   }
 }

@@ -18,26 +18,13 @@
 namespace {
 
 using common::UniqueHandle;
+using e2e::kGenerous;
+using e2e::ownPid;
+using e2e::RecorderFile;
 
 const std::wstring kKickoff = e2e::windowsPath(KICKOFF_EXE);
 const std::wstring kSentinel = e2e::windowsPath(SENTINEL_EXE);
 const std::wstring kRecorder = e2e::windowsPath(RECORD_ARGS_EXE);
-constexpr DWORD kGenerous = 30000;
-
-std::wstring ownPid() { return std::to_wstring(GetCurrentProcessId()); }
-
-// The recorder writes where this process tells it, and the children inherit that.
-class RecorderFile {
- public:
-  RecorderFile() : path_(e2e::tempPath(L"recorded") + L".txt") {
-    SetEnvironmentVariableW(L"RECORD_ARGS_FILE", path_.c_str());
-  }
-  ~RecorderFile() { DeleteFileW(path_.c_str()); }
-  std::string text() const { return e2e::readFile(path_); }
-
- private:
-  std::wstring path_;
-};
 
 struct StartSection {
   UniqueHandle mapping;

@@ -14,10 +14,12 @@
 namespace {
 
 using common::UniqueHandle;
+using e2e::kGenerous;
+using e2e::ownPid;
+using e2e::RecorderFile;
 
 const std::wstring kTavaro = e2e::windowsPath(TAVARO_EXE);
 const std::wstring kSetup = e2e::windowsPath(SETUP_EXE);
-constexpr DWORD kGenerous = 30000;
 
 // Sets the stand-in client's environment for the processes started next.
 class ClientEnvironment {

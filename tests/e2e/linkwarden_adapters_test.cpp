@@ -16,23 +16,9 @@
 namespace linkwarden {
 namespace {
 
+using e2e::RecorderFile;
+
 const std::wstring kRecorder = e2e::windowsPath(RECORD_ARGS_EXE);
-
-// Points the recorder at a fresh file for one test.
-class RecorderFile {
- public:
-  RecorderFile() : path_(e2e::tempPath(L"record-args") + L".txt") {
-    SetEnvironmentVariableW(L"RECORD_ARGS_FILE", path_.c_str());
-  }
-  ~RecorderFile() {
-    DeleteFileW(path_.c_str());
-    SetEnvironmentVariableW(L"RECORD_ARGS_FILE", nullptr);
-  }
-  std::string text() const { return e2e::readFile(path_); }
-
- private:
-  std::wstring path_;
-};
 
 // netsh is started through the shell, hidden, with the parameters as given,
 // and waited for.

@@ -14,13 +14,13 @@
 namespace {
 
 using common::UniqueHandle;
+using e2e::kGenerous;
+using e2e::ownPid;
+using e2e::RecorderFile;
 
 const std::wstring kTool = e2e::windowsPath(LINKWARDEN_EXE);
 const std::wstring kClient = e2e::windowsPath(CLIENT_EXE);
 const std::wstring kDriver = e2e::windowsPath(TEST_DRIVER);
-constexpr DWORD kGenerous = 30000;
-
-std::wstring ownPid() { return std::to_wstring(GetCurrentProcessId()); }
 
 // The value after `key` on its report line ("tool-handle=123").
 std::string reportValue(const std::string& report, const std::string& key) {

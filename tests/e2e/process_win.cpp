@@ -64,4 +64,15 @@ std::vector<HWND> topLevelWindowsOf(DWORD pid) {
   return search.found;
 }
 
+RecorderFile::RecorderFile() : path_(tempPath(L"recorded") + L".txt") {
+  SetEnvironmentVariableW(L"RECORD_ARGS_FILE", path_.c_str());
+}
+
+RecorderFile::~RecorderFile() {
+  DeleteFileW(path_.c_str());
+  SetEnvironmentVariableW(L"RECORD_ARGS_FILE", nullptr);
+}
+
+std::string RecorderFile::text() const { return readFile(path_); }
+
 }  // namespace e2e

@@ -11,6 +11,27 @@
 
 namespace e2e {
 
+// Long enough for anything under Wine on a busy machine; a test that waits
+// this long has failed.
+inline constexpr DWORD kGenerous = 30000;
+
+// This process's id as command-line text.
+inline std::wstring ownPid() { return std::to_wstring(GetCurrentProcessId()); }
+
+// Points the recorder stand-in (RECORD_ARGS_FILE) at a fresh file for one
+// test; children started afterwards inherit it.
+class RecorderFile {
+ public:
+  RecorderFile();
+  ~RecorderFile();
+  RecorderFile(const RecorderFile&) = delete;
+  RecorderFile& operator=(const RecorderFile&) = delete;
+  std::string text() const;
+
+ private:
+  std::wstring path_;
+};
+
 // A Linux path (as CMake knows our programs) as Wine sees it: on drive Z:.
 std::wstring windowsPath(const char* unixPath);
 

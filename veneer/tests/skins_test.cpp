@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "veneer/core/toolkit_log.h"
+#include "veneer/core/ui_context.h"
 #include "veneer/res/res_provider_mgr.h"
 #include "veneer/skin/colour.h"
 #include "veneer/skin/ui_definitions.h"
@@ -204,6 +205,20 @@ TEST_F(DefinitionsTest, LoadingWarnings) {
                           "veneer/3: warning!!!! uidef was not found in the specified resprovider",
                           "veneer/3: warning!!! load uidef as xml document failed",
                           "veneer/3: warning!!! \"uidef\" element is not the root element of uidef xml"}));
+}
+
+// Adding the provider with the definitions id makes them the current ones;
+// texts translate through the manager handed in, or stay as they are without one.
+TEST_F(DefinitionsTest, ContextAddsProviderWithDefinitions) {
+  VUiContext context(decoder.get(), nullptr);
+  EXPECT_TRUE(context.AddProvider(provider.get(), u"uidef:xml_init"));
+  ASSERT_NE(context.Definitions(), nullptr);
+  EXPECT_EQ(context.Definitions()->ResolveText(u"@string/title"), u"{title}");
+  EXPECT_NE(context.Skins().GetSkin(u"btn", 100), nullptr);
+  EXPECT_EQ(context.Translations().Translate(u"{title}", u""), u"{title}");
+  EXPECT_FALSE(context.AddProvider(provider.get(), u"no colon"));
+  EXPECT_NE(context.Definitions(), nullptr);  // the earlier definitions stay
+  EXPECT_EQ(context.Providers().FindProvider(u"uidef", u"xml_init"), provider.get());
 }
 
 // Without definitions the default font is size 12, charset 1, face 宋体.
