@@ -1,0 +1,206 @@
+// Windows built from a layout document: creation order, attributes, texts,
+// find-by-name, the tab control, commands and the host's attributes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "veneer/core/toolkit_log.h"
+#include "veneer/core/ui_context.h"
+#include "veneer/tests/resource_folder.h"
+#include "veneer/wnd/controls.h"
+#include "veneer/wnd/layout_document.h"
+#include "veneer/xml/xml_names.h"
+
+namespace veneer {
+namespace {
+
+using testing::ResourceFolder;
+
+constexpr char kDefinitions[] =
+    "<UIDEF><string><ok value=\"{ok}\"/></string>"
+    "<style><class name=\"cls_prog\" max=\"100\" colorText=\"#102030\" pos=\"1,1,@5,@5\"/></style>"
+    "<objattr><text align=\"center\"/></objattr></UIDEF>";
+
+constexpr char kLayout[] =
+    "<VENEER title=\"@string/ok\" trCtx=\"dlg\" width=\"300dp\" height=\"0\" wndType=\"bogus\" margin=\"1,2,3,4\">"
+    "<root>"
+    "  <caption name=\"caption\" pos=\"0,0,-0,@30\"><text name=\"title\">  {title}  </text></caption>"
+    "  <tabctrl name=\"pages\" curSel=\"1\" tabSize=\"0\" pos=\"0,[0,-0,-0\">"
+    "    <page name=\"p0\"><text name=\"dup\"/></page>"
+    "    <page name=\"p1\"><window name=\"inner\"><progress name=\"progress\" class=\"cls_prog\" pos=\"2,2,@50,@6\"/>"
+    "      <text name=\"dup\"/></window></page>"
+    "  </tabctrl>"
+    "  <imgbtn name=\"close\" id=\"IDCLOSE\" pos=\"-20,0,@20,@20\" animate=\"1\"/>"
+    "  <unknownthing name=\"x\"/>"
+    "  <include src=\"footer\"/>"
+    "  <text name=\"dup\" id=\"IDSOMETHING\" enable=\"0\"><text name=\"child\"/></text>"
+    "</root></VENEER>";
+
+class WindowTreeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder.write("uires.idx",
+                 "<resource><uidef><file name=\"xml_init\" path=\"init.xml\"/></uidef>"
+                 "<layout><file name=\"footer\" path=\"footer.xml\"/></layout></resource>");
+    folder.write("init.xml", kDefinitions);
+    folder.write("footer.xml", "<include><text name=\"footer\" pos=\"0,-20,-0,-0\">{footer}</text></include>");
+    provider = VRef<IResProvider>::Adopt(folder.attach());
+    ASSERT_TRUE(ui.AddProvider(provider.get(), u"uidef:xml_init"));
+    host.ui = &ui;
+    host.measureText = [](std::u16string_view text, int) {
+      return LayoutSize{static_cast<int>(text.size()) * 7, 14};
+    };
+    host.onCommand = [this](int id, std::u16string_view name) { commands.push_back({id, std::u16string(name)}); };
+    VObjectDefaultRegister(registry);
+    SetToolkitLogSink([this](std::string_view, int, std::string_view text) { warnings.emplace_back(text); });
+    ASSERT_TRUE(document.load_string(kLayout));
+    model = BuildHost(xml::child(document, "veneer"), host, registry);
+    ASSERT_TRUE(model);
+  }
+  void TearDown() override { SetToolkitLogSink({}); }
+
+  VWindow& root() { return *model->root; }
+
+  ResourceFolder folder{"tree"};
+  VUiContext ui{nullptr, nullptr};
+  VRef<IResProvider> provider;
+  HostContext host;
+  VObjectFactoryMgr registry;
+  pugi::xml_document document;
+  std::unique_ptr<VHostModel> model;
+  std::vector<std::string> warnings;
+  std::vector<std::pair<int, std::u16string>> commands;
+};
+
+// Elements become windows of their classes; unknown names warn and are skipped;
+// an include puts the included children in its place.
+TEST_F(WindowTreeTest, CreatesTheTree) {
+  ASSERT_EQ(root().ChildCount(), 5u);
+  EXPECT_STREQ(root().Child(0)->ClassName(), "caption");
+  EXPECT_STREQ(root().Child(1)->ClassName(), "tabctrl");
+  EXPECT_STREQ(root().Child(2)->ClassName(), "imgbtn");
+  EXPECT_EQ(root().Child(3)->Name(), u"footer");
+  EXPECT_EQ(root().Child(4)->Name(), u"dup");
+  EXPECT_EQ(warnings, std::vector<std::string>{"Warning: no ojbect unknownthing of type:0 in VENEER!!"});
+  EXPECT_TRUE(root().Child(2)->IsClass("button"));
+  EXPECT_TRUE(root().Child(2)->IsClass("window"));
+  EXPECT_FALSE(root().Child(2)->IsClass("text"));
+}
+
+// Ids by number or name ("ID..." that is none of the nine leaves it); texts
+// trimmed and translated; state inherited from the parent; class defaults.
+TEST_F(WindowTreeTest, AttributesTextsAndStates) {
+  EXPECT_EQ(root().Child(2)->Id(), 8);
+  EXPECT_EQ(root().Child(4)->Id(), 0);
+  EXPECT_EQ(parseWindowId(u"0x10"), 16);
+  EXPECT_EQ(parseWindowId(u"IDYES"), 6);
+  EXPECT_FALSE(parseWindowId(u"IDLE"));
+  VWindow* title = root().FindChildByName2(u"title", "text", -1);
+  ASSERT_NE(title, nullptr);
+  EXPECT_EQ(title->RawText(), u"{title}");
+  EXPECT_EQ(title->WindowText(), u"{title}");  // no translation installed
+  EXPECT_EQ(title->Style().align, 1);          // the class default from the definitions
+  EXPECT_FALSE(root().Child(4)->Enabled());
+  EXPECT_FALSE(root().Child(4)->Child(0)->Enabled());  // inherited
+  EXPECT_TRUE(static_cast<VImageButton*>(root().Child(2))->Animate());
+}
+
+// The element's own attributes override its style class.
+TEST_F(WindowTreeTest, StyleClassThenOwnAttributes) {
+  VWindow* progress = root().FindChildByName2(u"progress", "progress", -1);
+  ASSERT_NE(progress, nullptr);
+  EXPECT_EQ(progress->Style().colorText, makeColour(0x10, 0x20, 0x30));
+  EXPECT_EQ(progress->LayoutParam().left.length.value, 2.0f);  // own pos wins over the class's
+}
+
+// Find-by-name: unlimited depth finds the nested progress, depth 1 from the tab
+// control does not; a direct child wins; earlier children before later ones.
+TEST_F(WindowTreeTest, FindChildByName) {
+  auto* tabs = static_cast<VTabCtrl*>(root().FindChildByName2(u"pages", "tabctrl", 1));
+  ASSERT_NE(tabs, nullptr);
+  EXPECT_NE(tabs->GetPage(1)->FindChildByName2(u"progress", "progress", -1), nullptr);
+  EXPECT_EQ(tabs->FindChildByName2(u"progress", "progress", 1), nullptr);
+  EXPECT_EQ(root().FindChildByName2(u"dup", "text", -1), root().Child(4));  // the direct child
+  EXPECT_EQ(tabs->FindChildByName2(u"dup", "text", -1), tabs->GetPage(0)->Child(0));  // the earlier page
+  warnings.clear();
+  EXPECT_EQ(root().FindChildByName2(u"pages", "text", -1), nullptr);
+  EXPECT_EQ(warnings, std::vector<std::string>{"FindChildByName2 Failed, no window of class [text] with name of "
+                                               "[pages] was found within [-1] levels"});
+  EXPECT_EQ(root().FindChildByName2(u"", "window", -1), nullptr);
+  EXPECT_EQ(root().FindChildByName2(u"pages", "tabctrl", 0), nullptr);
+}
+
+// Page 5 of a two-page control, or the current page, change nothing and raise no event.
+TEST_F(WindowTreeTest, TabControl) {
+  auto* tabs = static_cast<VTabCtrl*>(root().FindChildByName2(u"pages", "tabctrl", 1));
+  ASSERT_NE(tabs, nullptr);
+  EXPECT_EQ(tabs->CurSel(), 1);
+  EXPECT_FALSE(tabs->GetPage(0)->Visible());
+  EXPECT_TRUE(tabs->GetPage(1)->Visible());
+  std::vector<std::string> events;
+  tabs->onSelChanging = [&](int from, int to) {
+    events.push_back("changing " + std::to_string(from) + ">" + std::to_string(to));
+    return true;
+  };
+  tabs->onSelChanged = [&](int from, int to) {
+    events.push_back("changed " + std::to_string(from) + ">" + std::to_string(to));
+  };
+  EXPECT_FALSE(tabs->SelectPage(5));
+  EXPECT_FALSE(tabs->SelectPage(1));
+  EXPECT_TRUE(events.empty());
+  EXPECT_TRUE(tabs->SelectPage(0));
+  EXPECT_EQ(events, (std::vector<std::string>{"changing 1>0", "changed 1>0"}));
+  EXPECT_TRUE(tabs->GetPage(0)->Visible());
+  EXPECT_FALSE(tabs->GetPage(1)->Visible());
+  tabs->onSelChanging = [](int, int) { return false; };
+  EXPECT_FALSE(tabs->SelectPage(1));
+  EXPECT_EQ(tabs->CurSel(), 0);
+  EXPECT_EQ(tabs->GetPage(2), nullptr);
+}
+
+// A release over the pressed window raises EventCmd with its id and name; a
+// release without a press does nothing.
+TEST_F(WindowTreeTest, CommandOnRelease) {
+  VWindow* close = root().Child(2);
+  close->OnLButtonUp();
+  EXPECT_TRUE(commands.empty());
+  close->OnLButtonDown();
+  close->OnLButtonUp();
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(commands[0].first, 8);
+  EXPECT_EQ(commands[0].second, u"close");
+}
+
+// Host attributes, the title through named strings, the initial size from the
+// root's desired height, and the children laid out in the host's rectangle.
+TEST_F(WindowTreeTest, HostAttributesAndLayout) {
+  const HostAttributes& a = model->attributes;
+  EXPECT_EQ(a.trCtx, u"dlg");
+  EXPECT_EQ(host.translationContext, u"dlg");
+  EXPECT_EQ(a.wndType, WndType::kUndefine);  // "bogus" is rejected
+  EXPECT_EQ(a.margin[3], (LayoutLength{4, LengthUnit::kPx}));
+  EXPECT_EQ(model->ShownTitle(host), u"{ok}");
+  const LayoutSize size = model->InitialSize(host);
+  EXPECT_EQ(size.width, 300);
+  EXPECT_GT(size.height, 0);
+
+  root().Move(WindowRect{0, 0, 300, 200});
+  EXPECT_EQ(root().Child(0)->Rect(), (WindowRect{0, 0, 300, 30}));      // caption across the top
+  EXPECT_EQ(root().Child(1)->Rect(), (WindowRect{0, 30, 300, 200}));    // pages below it
+  EXPECT_EQ(root().Child(2)->Rect(), (WindowRect{280, 0, 300, 20}));    // close button at the right
+  EXPECT_EQ(root().Child(3)->Rect(), (WindowRect{0, 180, 300, 200}));   // the included footer
+  VWindow* title = root().FindChildByName2(u"title", "text", -1);
+  EXPECT_EQ(title->Rect(), (WindowRect{0, 0, 49, 14}));  // the text's desired size, 7 × 7
+}
+
+TEST(HostRoles, QuitOnDestroy) {
+  EXPECT_TRUE(QuitsOnDestroy(WndType::kAppMain, true, true));
+  EXPECT_TRUE(QuitsOnDestroy(WndType::kUndefine, false, false));
+  EXPECT_FALSE(QuitsOnDestroy(WndType::kUndefine, true, false));
+  EXPECT_FALSE(QuitsOnDestroy(WndType::kUndefine, false, true));
+  EXPECT_FALSE(QuitsOnDestroy(WndType::kNormal, false, false));
+}
+
+}  // namespace
+}  // namespace veneer

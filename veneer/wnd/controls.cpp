@@ -1,0 +1,79 @@
+#include "veneer/wnd/controls.h"
+
+#include <cstdlib>
+#include <string>
+
+#include "common/utf.h"
+#include "veneer/xml/xml_names.h"
+
+namespace veneer {
+
+bool VButton::OnAttribute(std::string_view name, std::u16string_view value) {
+  if (xml::namesEqual(name, "animate")) {
+    animate_ = value != u"0";
+    return true;
+  }
+  if (xml::namesEqual(name, "accel")) {
+    accel_ = value;
+    return true;
+  }
+  return false;
+}
+
+bool VTabPage::OnAttribute(std::string_view name, std::u16string_view value) {
+  if (xml::namesEqual(name, "title")) {
+    title_ = value;
+    return true;
+  }
+  return false;
+}
+
+bool VTabCtrl::OnAttribute(std::string_view name, std::u16string_view value) {
+  if (xml::namesEqual(name, "curSel")) {
+    curSel_ = std::atoi(common::utf16ToUtf8(value).c_str());
+    return true;
+  }
+  if (xml::namesEqual(name, "tabSize")) {
+    // Two lengths; anything else (such as a single "0") is rejected and leaves the defaults.
+    const std::size_t comma = value.find(u',');
+    if (comma != std::u16string_view::npos && value.find(u',', comma + 1) == std::u16string_view::npos) {
+      tabWidth_ = parseLayoutLength(value.substr(0, comma));
+      tabHeight_ = parseLayoutLength(value.substr(comma + 1));
+    }
+    return true;
+  }
+  return false;
+}
+
+int VTabCtrl::PageCount() const {
+  int count = 0;
+  for (std::size_t i = 0; i < ChildCount(); ++i) count += Child(i)->IsClass("page") ? 1 : 0;
+  return count;
+}
+
+VTabPage* VTabCtrl::GetPage(int index) const {
+  if (index < 0) return nullptr;
+  int seen = 0;
+  for (std::size_t i = 0; i < ChildCount(); ++i) {
+    if (!Child(i)->IsClass("page")) continue;
+    if (seen++ == index) return static_cast<VTabPage*>(Child(i));
+  }
+  return nullptr;
+}
+
+void VTabCtrl::ShowCurrentPage() {
+  for (int i = 0; i < PageCount(); ++i) GetPage(i)->SetVisible(i == curSel_);
+}
+
+bool VTabCtrl::SelectPage(int index) {
+  if (index < 0 || index >= PageCount() || index == curSel_) return false;
+  const int from = curSel_;
+  if (onSelChanging && !onSelChanging(from, index)) return false;
+  if (VTabPage* old = GetPage(from)) old->SetVisible(false);
+  GetPage(index)->SetVisible(true);
+  curSel_ = index;
+  if (onSelChanged) onSelChanged(from, index);
+  return true;
+}
+
+}  // namespace veneer

@@ -1,0 +1,117 @@
+// The window classes the system's layouts use.
+#pragma once
+
+#include <functional>
+
+#include "veneer/wnd/vwindow.h"
+
+namespace veneer {
+
+class VCaption : public VWindow {
+ public:
+  explicit VCaption(HostContext& host) : VWindow(host) {}
+  const char* ClassName() const override { return "caption"; }
+  bool IsClass(std::string_view className) const override {
+    return className == "caption" || VWindow::IsClass(className);
+  }
+};
+
+class VStatic : public VWindow {
+ public:
+  explicit VStatic(HostContext& host) : VWindow(host) {}
+  const char* ClassName() const override { return "text"; }
+  bool IsClass(std::string_view className) const override {
+    return className == "text" || VWindow::IsClass(className);
+  }
+};
+
+class VImageWnd : public VWindow {
+ public:
+  explicit VImageWnd(HostContext& host) : VWindow(host) {}
+  const char* ClassName() const override { return "img"; }
+  bool IsClass(std::string_view className) const override {
+    return className == "img" || VWindow::IsClass(className);
+  }
+};
+
+class VButton : public VWindow {
+ public:
+  explicit VButton(HostContext& host) : VWindow(host) {}
+  const char* ClassName() const override { return "button"; }
+  bool IsClass(std::string_view className) const override {
+    return className == "button" || VWindow::IsClass(className);
+  }
+  bool Animate() const { return animate_; }
+  const std::u16string& Accel() const { return accel_; }
+
+ protected:
+  bool OnAttribute(std::string_view name, std::u16string_view value) override;
+
+ private:
+  bool animate_ = false;
+  std::u16string accel_;
+};
+
+class VImageButton : public VButton {
+ public:
+  explicit VImageButton(HostContext& host) : VButton(host) {}
+  const char* ClassName() const override { return "imgbtn"; }
+  bool IsClass(std::string_view className) const override {
+    return className == "imgbtn" || VButton::IsClass(className);
+  }
+};
+
+class VTabPage : public VWindow {
+ public:
+  explicit VTabPage(HostContext& host) : VWindow(host) {}
+  const char* ClassName() const override { return "page"; }
+  bool IsClass(std::string_view className) const override {
+    return className == "page" || VWindow::IsClass(className);
+  }
+  const std::u16string& Title() const { return title_; }
+
+ protected:
+  bool OnAttribute(std::string_view name, std::u16string_view value) override;
+
+ private:
+  std::u16string title_;
+};
+
+class VTabCtrl : public VWindow {
+ public:
+  explicit VTabCtrl(HostContext& host) : VWindow(host) {}
+  const char* ClassName() const override { return "tabctrl"; }
+  bool IsClass(std::string_view className) const override {
+    return className == "tabctrl" || VWindow::IsClass(className);
+  }
+  // The page at `index`, or null.
+  VTabPage* GetPage(int index) const;
+  int PageCount() const;
+  int CurSel() const { return curSel_; }
+  // Selects a page: nothing happens for an index out of range or the page
+  // already selected; `changing` may cancel; `changed` follows.
+  bool SelectPage(int index);
+  std::function<bool(int from, int to)> onSelChanging;  // false cancels
+  std::function<void(int from, int to)> onSelChanged;
+  // Called once the pages exist: shows the "curSel" page only.
+  void ShowCurrentPage();
+
+ protected:
+  bool OnAttribute(std::string_view name, std::u16string_view value) override;
+
+ private:
+  int curSel_ = 0;
+  LayoutLength tabWidth_;   // wrap content unless "tabSize" sets it
+  LayoutLength tabHeight_;
+};
+
+class VProgress : public VWindow {
+ public:
+  explicit VProgress(HostContext& host) : VWindow(host) {}
+  const char* ClassName() const override { return "progress"; }
+  bool IsClass(std::string_view className) const override {
+    return className == "progress" || VWindow::IsClass(className);
+  }
+};
+
+}  // namespace veneer

@@ -1,0 +1,183 @@
+#include "veneer/wnd/layout_document.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include "common/utf.h"
+#include "veneer/core/ui_context.h"
+#include "veneer/res/resource_id.h"
+#include "veneer/wnd/controls.h"
+#include "veneer/xml/xml_names.h"
+
+namespace veneer {
+namespace {
+
+std::u16string trimmedText(std::u16string_view text) {
+  auto blank = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return std::u16string(text);
+}
+
+std::optional<long> integerOf(const pugi::xml_attribute& a) {
+  char* end = nullptr;
+  const long value = std::strtol(a.value(), &end, 0);
+  if (end == a.value()) return std::nullopt;
+  return value;
+}
+
+void readHostAttributes(pugi::xml_node element, HostAttributes& out) {
+  for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
+    const std::string_view name = a.name();
+    const std::u16string value = common::utf8ToUtf16(a.value());
+    auto flag = [&] { return std::string_view(a.value()) != "0" && integerOf(a).value_or(1) != 0; };
+    if (xml::namesEqual(name, "title")) out.title = value;
+    else if (xml::namesEqual(name, "trCtx")) out.trCtx = value;
+    else if (xml::namesEqual(name, "width")) out.width = parseLayoutLength(value);
+    else if (xml::namesEqual(name, "height")) out.height = parseLayoutLength(value);
+    else if (xml::namesEqual(name, "wndStyle")) out.wndStyle = integerOf(a);
+    else if (xml::namesEqual(name, "wndStyleEx")) out.wndStyleEx = integerOf(a);
+    else if (xml::namesEqual(name, "resizable")) out.resizable = flag();
+    else if (xml::namesEqual(name, "translucent")) out.translucent = flag();
+    else if (xml::namesEqual(name, "appWnd")) out.appWnd = flag();
+    else if (xml::namesEqual(name, "toolWindow")) out.toolWindow = flag();
+    else if (xml::namesEqual(name, "alpha")) {
+      if (auto n = integerOf(a); n && *n >= 0 && *n <= 255) out.alpha = static_cast<int>(*n);
+    } else if (xml::namesEqual(name, "wndType")) {
+      if (value == u"undefine") out.wndType = WndType::kUndefine;
+      else if (value == u"appMain") out.wndType = WndType::kAppMain;
+      else if (value == u"normal") out.wndType = WndType::kNormal;  // another text is rejected
+    } else if (xml::namesEqual(name, "margin")) {
+      std::vector<std::u16string> parts;
+      std::u16string part;
+      for (char16_t c : value) {
+        if (c == u',') {
+          parts.push_back(part);
+          part.clear();
+        } else {
+          part += c;
+        }
+      }
+      parts.push_back(part);
+      if (parts.size() == 4) {
+        for (int i = 0; i < 4; ++i) out.margin[i] = parseLayoutLength(parts[static_cast<std::size_t>(i)]);
+      }
+    }
+  }
+}
+
+class TreeBuilder {
+ public:
+  TreeBuilder(HostContext& host, const VObjectFactoryMgr& registry) : host_(host), registry_(registry) {}
+
+  void createChildren(pugi::xml_node parentElement, VWindow& parent) {
+    for (pugi::xml_node element = parentElement.first_child(); element; element = element.next_sibling()) {
+      if (element.type() != pugi::node_element) continue;
+      if (xml::namesEqual(element.name(), "include")) {
+        include(element, parent);
+        continue;
+      }
+      std::unique_ptr<VWindow> created = registry_.CreateWindow(element.name(), host_);
+      if (!created) continue;
+      VWindow& window = *parent.AppendChild(std::move(created));
+      applyClassDefaults(window);
+      window.ResetLayoutParam();
+      const AttributeList attributes =
+          host_.ui ? AttributesInApplyOrder(element, host_.ui->Styles()) : StyleAttributes(element);
+      for (const auto& [name, value] : attributes) window.SetAttribute(name, value);
+      const std::u16string text = trimmedText(common::utf8ToUtf16(element.text().get()));
+      if (!text.empty()) window.SetWindowText(resolve(text));
+      if (!parent.Enabled()) window.SetEnabled(false);
+      if (!parent.Visible()) window.SetVisible(false);
+      createChildren(element, window);
+      if (window.IsClass("tabctrl")) static_cast<VTabCtrl&>(window).ShowCurrentPage();
+    }
+  }
+
+ private:
+  std::u16string resolve(std::u16string_view text) const {
+    const VUiDefinitions* definitions = host_.ui ? host_.ui->Definitions() : nullptr;
+    return definitions ? definitions->ResolveText(text) : std::u16string(text);
+  }
+
+  void applyClassDefaults(VWindow& window) {
+    const VUiDefinitions* definitions = host_.ui ? host_.ui->Definitions() : nullptr;
+    if (definitions == nullptr) return;
+    pugi::xml_node defaults = definitions->ClassDefaults(window.ClassName());
+    if (!defaults) return;
+    for (const auto& [name, value] : AttributesInApplyOrder(defaults, host_.ui->Styles())) {
+      window.SetAttribute(name, value);
+    }
+  }
+
+  // The children of the included document's `include` root take the element's place.
+  void include(pugi::xml_node element, VWindow& parent) {
+    if (host_.ui == nullptr) return;
+    std::u16string src = xml::attributeText(element, "src");
+    if (src.find(u':') == std::u16string::npos) src = u"LAYOUT:" + src;
+    auto document = std::make_unique<pugi::xml_document>();
+    if (!LoadXmlResource(host_.ui->Providers(), *document, src)) return;
+    pugi::xml_node root = xml::child(*document, "include");
+    if (root) createChildren(root, parent);
+  }
+
+  HostContext& host_;
+  const VObjectFactoryMgr& registry_;
+};
+
+}  // namespace
+
+std::u16string VHostModel::ShownTitle(const HostContext& host) const {
+  const VUiDefinitions* definitions = host.ui ? host.ui->Definitions() : nullptr;
+  const std::u16string resolved = definitions ? definitions->ResolveText(attributes.title) : attributes.title;
+  return host.ui ? host.ui->Translations().Translate(resolved, attributes.trCtx) : resolved;
+}
+
+LayoutSize VHostModel::InitialSize(const HostContext& host) const {
+  LayoutSize size{attributes.width.toPixels(host.scale), attributes.height.toPixels(host.scale)};
+  if ((size.width <= 0 || size.height <= 0) && root) {
+    const LayoutSize desired = root->DesiredSize(0, 0);
+    if (size.width <= 0) size.width = desired.width;
+    if (size.height <= 0) size.height = desired.height;
+  }
+  return size;
+}
+
+std::unique_ptr<VHostModel> BuildHost(pugi::xml_node veneerElement, HostContext& host,
+                                      const VObjectFactoryMgr& registry) {
+  auto model = std::make_unique<VHostModel>();
+  readHostAttributes(veneerElement, model->attributes);
+  host.translationContext = model->attributes.trCtx;
+  if (host.ui != nullptr) {
+    if (pugi::xml_node styles = xml::child(veneerElement, "style")) {
+      model->privateStyles = std::make_shared<VStylePool>();
+      model->privateStyles->LoadStyles(styles);
+      host.ui->Styles().Push(model->privateStyles);
+    }
+    if (pugi::xml_node skins = xml::child(veneerElement, "skin")) {
+      model->privateSkins = std::make_shared<VSkinPool>();
+      const VUiDefinitions* definitions = host.ui->Definitions();
+      const SkinContext context{&host.ui->Providers(), [definitions](std::u16string_view text) {
+                                  return definitions ? definitions->ResolveText(text) : std::u16string(text);
+                                }};
+      LoadSkins(skins, model->privateSkins, host.ui->Skins(), context, {});
+      host.ui->Skins().Push(model->privateSkins);
+    }
+  }
+  model->root = registry.CreateWindow("window", host);
+  if (pugi::xml_node root = xml::child(veneerElement, "root")) {
+    for (pugi::xml_attribute a = root.first_attribute(); a; a = a.next_attribute()) {
+      model->root->SetAttribute(a.name(), common::utf8ToUtf16(a.value()));
+    }
+    TreeBuilder(host, registry).createChildren(root, *model->root);
+  }
+  return model;
+}
+
+bool QuitsOnDestroy(WndType role, bool isChildWindow, bool isToolWindow) {
+  if (role == WndType::kAppMain) return true;
+  if (role == WndType::kNormal) return false;
+  return !isChildWindow && !isToolWindow;
+}
+
+}  // namespace veneer

@@ -1,0 +1,57 @@
+// A host built from a layout document: the `VENEER` element's host
+// attributes, its private skins and styles, and the window tree of `root`.
+#pragma once
+
+#include <pugixml.hpp>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "veneer/skin/skin_pool.h"
+#include "veneer/wnd/object_factory.h"
+#include "veneer/wnd/vwindow.h"
+
+namespace veneer {
+
+enum class WndType { kUndefine, kAppMain, kNormal };
+
+struct HostAttributes {
+  std::u16string title;  // as written; shown resolved and translated
+  std::u16string trCtx;
+  LayoutLength width{0, LengthUnit::kPx};
+  LayoutLength height{0, LengthUnit::kPx};
+  LayoutLength margin[4] = {{0, LengthUnit::kPx}, {0, LengthUnit::kPx}, {0, LengthUnit::kPx}, {0, LengthUnit::kPx}};
+  std::optional<long> wndStyle;
+  std::optional<long> wndStyleEx;
+  bool resizable = false;
+  bool translucent = false;
+  bool appWnd = false;
+  bool toolWindow = false;
+  int alpha = 255;
+  WndType wndType = WndType::kUndefine;
+};
+
+class VHostModel {
+ public:
+  HostAttributes attributes;
+  std::unique_ptr<VWindow> root;
+  std::shared_ptr<VSkinPool> privateSkins;
+  std::shared_ptr<VStylePool> privateStyles;
+
+  // The title as shown: named strings resolved, translated in the host's context.
+  std::u16string ShownTitle(const HostContext& host) const;
+  // The initial size at the host's scale; a direction that is not positive
+  // takes the root window's desired size.
+  LayoutSize InitialSize(const HostContext& host) const;
+};
+
+// Builds the host from the document's `VENEER` element. The host context's
+// translation context is set from "trCtx" before any text is set.
+std::unique_ptr<VHostModel> BuildHost(pugi::xml_node veneerElement, HostContext& host,
+                                      const VObjectFactoryMgr& registry);
+
+// Whether destroying the host ends the message loop (posts the quit message).
+bool QuitsOnDestroy(WndType role, bool isChildWindow, bool isToolWindow);
+
+}  // namespace veneer

@@ -1,0 +1,145 @@
+// The toolkit's window tree: windows created from layout elements, their
+// attributes, texts, children and rectangles. Portable: the host window and
+// drawing are the platform's (issue of the render back ends).
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "veneer/layout/veneer_layout.h"
+#include "veneer/skin/colour.h"
+
+namespace veneer {
+
+class VUiContext;
+class VSkinObjBase;
+
+struct WindowRect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+  bool operator==(const WindowRect&) const = default;
+};
+
+// What every window of one host shares.
+struct HostContext {
+  VUiContext* ui = nullptr;           // providers, skins, styles, definitions, translations
+  std::u16string translationContext;  // the host's "trCtx"
+  int scale = 100;
+  // Measures a text as the window would draw it (the render back end's job).
+  std::function<LayoutSize(std::u16string_view text, int availableWidth)> measureText;
+  // Receives EventCmd: the id and name of the window that was clicked.
+  std::function<void(int id, std::u16string_view name)> onCommand;
+};
+
+// Style attributes the system's layouts use.
+struct VwndStyle {
+  std::optional<Colour> colorText;
+  int align = 0;   // 0 left, 1 center, 2 right
+  int valign = 0;  // 0 top, 1 middle, 2 bottom
+  LayoutLength inset[4] = {{0, LengthUnit::kPx}, {0, LengthUnit::kPx}, {0, LengthUnit::kPx}, {0, LengthUnit::kPx}};
+  std::u16string font;  // the font description as written
+};
+
+class VWindow {
+ public:
+  virtual ~VWindow();
+  VWindow(const VWindow&) = delete;
+  VWindow& operator=(const VWindow&) = delete;
+
+  // The class name as registered ("window", "text", "tabctrl", ...).
+  virtual const char* ClassName() const { return "window"; }
+  // True for this class and the classes it derives from.
+  virtual bool IsClass(std::string_view className) const;
+
+  // Applies one attribute through the chain: the control's own names, the
+  // window's, the style's, the layout parameters'; false when none takes it.
+  bool SetAttribute(std::string_view name, std::u16string_view value);
+
+  // Stores the raw text and shows its translation; asks the parent to lay
+  // out again when the window's size depends on its content.
+  void SetWindowText(std::u16string_view text);
+  const std::u16string& RawText() const { return rawText_; }
+  const std::u16string& WindowText() const { return shownText_; }
+
+  int Id() const { return id_; }
+  const std::u16string& Name() const { return name_; }
+  bool Visible() const { return visible_; }
+  bool Enabled() const { return enabled_; }
+  bool TakesPart() const { return !float_ && (visible_ || display_); }
+  void SetVisible(bool visible) { visible_ = visible; }
+  void SetEnabled(bool enabled) { enabled_ = enabled; }
+  // Resets the layout parameters: no items, no offsets, wrap content.
+  void ResetLayoutParam() { param_ = VeneerLayoutParam{}; }
+  VeneerLayoutParam& LayoutParam() { return param_; }
+  const VwndStyle& Style() const { return style_; }
+  VSkinObjBase* Skin() const;
+
+  VWindow* Parent() const { return parent_; }
+  std::size_t ChildCount() const { return children_.size(); }
+  VWindow* Child(std::size_t index) const { return index < children_.size() ? children_[index].get() : nullptr; }
+  VWindow* AppendChild(std::unique_ptr<VWindow> child);
+
+  // In host client coordinates.
+  const WindowRect& Rect() const { return rect_; }
+  // Gives the window its rectangle and lays out its children inside it.
+  void Move(const WindowRect& rect);
+  // The window's desired size for its content given the space available.
+  virtual LayoutSize DesiredSize(int availableWidth, int availableHeight) const;
+  bool NeedsLayout() const { return layoutDirty_; }
+
+  // The first window named `name` (exactly) of class `className`: direct
+  // children first, then each child's subtree in order; a negative depth is
+  // unlimited, 1 direct children only. Writes the toolkit warning when none is found.
+  VWindow* FindChildByName2(std::u16string_view name, std::string_view className, int depth) const;
+
+  // The new scale for this window and every descendant, parent first.
+  void DispatchScale(int scale);
+
+  // Mouse: a release over the window it was pressed on raises EventCmd.
+  void OnLButtonDown();
+  void OnLButtonUp();
+
+  HostContext& Host() const { return *host_; }
+
+ protected:
+  explicit VWindow(HostContext& host);
+  // The control's own attribute names, tried before the window's.
+  virtual bool OnAttribute(std::string_view name, std::u16string_view value);
+  void RequestParentLayout();
+
+ private:
+  friend class VObjectFactoryMgr;  // makes plain windows
+  bool windowAttribute(std::string_view name, std::u16string_view value);
+  bool styleAttribute(std::string_view name, std::u16string_view value);
+  bool layoutAttribute(std::string_view name, std::u16string_view value);
+  VWindow* findByName(std::u16string_view name, int depth) const;
+  void layoutChildren();
+
+  HostContext* host_;
+  VWindow* parent_ = nullptr;
+  std::vector<std::unique_ptr<VWindow>> children_;
+  int id_ = 0;
+  std::u16string name_;
+  std::u16string skinName_;
+  std::u16string rawText_;
+  std::u16string shownText_;
+  bool visible_ = true;
+  bool enabled_ = true;
+  bool display_ = true;
+  bool float_ = false;
+  bool pushed_ = false;
+  bool layoutDirty_ = true;
+  VeneerLayoutParam param_;
+  VwndStyle style_;
+  WindowRect rect_;
+};
+
+// A window's numeric id from "id": an integer or one of the nine "ID..."
+// names; nothing for another text beginning with "ID" (the id stays).
+std::optional<int> parseWindowId(std::u16string_view value);
+
+}  // namespace veneer
