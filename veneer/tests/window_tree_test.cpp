@@ -204,3 +204,27 @@ TEST(HostRoles, QuitOnDestroy) {
 
 }  // namespace
 }  // namespace veneer
+
+#include "veneer/render/paint.h"
+
+namespace veneer {
+namespace {
+
+// The tree painted in software: texts where the layout put them, in their
+// colours; hit-testing finds the deepest window, the last drawn on top.
+TEST_F(WindowTreeTest, PaintsAndHitTests) {
+  root().Move(WindowRect{0, 0, 300, 200});
+  SoftwareRenderTarget target(300, 200, 0xFFFFFFFFu);
+  PaintWindowTree(root(), target);
+  // "{footer}" at (0,180)-(300,200): black, centred (texts default to "align" center in the definitions).
+  const int textLeft = (300 - 8 * (SoftwareRenderTarget::kLineHeight * 6 / 10)) / 2;
+  EXPECT_EQ(target.Pixel(textLeft + 2, 185), 0xFF000000u);
+  EXPECT_EQ(target.Pixel(3, 185), 0xFFFFFFFFu);
+  EXPECT_EQ(WindowAtPoint(root(), 290, 10), root().Child(2));  // the close button over the caption
+  EXPECT_EQ(WindowAtPoint(root(), 100, 10), root().Child(0));
+  EXPECT_EQ(WindowAtPoint(root(), 20, 5), root().Child(0)->Child(0));  // the title text inside the caption
+  EXPECT_EQ(WindowAtPoint(root(), 400, 10), nullptr);
+}
+
+}  // namespace
+}  // namespace veneer

@@ -1,0 +1,54 @@
+#include "veneer/render/paint.h"
+
+#include "veneer/skin/skin.h"
+
+namespace veneer {
+namespace {
+
+bool contains(const WindowRect& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
+
+unsigned textFlags(const VwndStyle& style) {
+  unsigned flags = kTextSingleLine;
+  if (style.align == 1) flags |= kTextCenter;
+  if (style.align == 2) flags |= kTextRight;
+  if (style.valign == 1) flags |= kTextVCenter;
+  if (style.valign == 2) flags |= kTextBottom;
+  return flags;
+}
+
+}  // namespace
+
+void PaintWindowTree(const VWindow& window, IRenderTarget& target) {
+  if (!window.Visible()) return;
+  const WindowRect& rect = window.Rect();
+  target.PushClip(rect);
+  if (VSkinObjBase* skin = window.Skin()) {
+    // State 0 (normal); 3 when disabled.
+    const int state = window.Enabled() ? 0 : 3;
+    if (auto* frame = dynamic_cast<VSkinImgFrame*>(skin)) {
+      DrawSkinFrame(target, *frame, state, rect);
+    } else if (auto* list = dynamic_cast<VSkinImgList*>(skin)) {
+      DrawSkinState(target, *list, state, rect);
+    }
+  }
+  if (!window.WindowText().empty()) {
+    const VwndStyle& style = window.Style();
+    const int scale = window.Host().scale;
+    const WindowRect inner{rect.left + style.inset[0].toPixels(scale), rect.top + style.inset[1].toPixels(scale),
+                           rect.right - style.inset[2].toPixels(scale), rect.bottom - style.inset[3].toPixels(scale)};
+    target.DrawText(window.WindowText(), inner, textFlags(style), style.colorText.value_or(makeColour(0, 0, 0)));
+  }
+  for (std::size_t i = 0; i < window.ChildCount(); ++i) PaintWindowTree(*window.Child(i), target);
+  target.PopClip();
+}
+
+VWindow* WindowAtPoint(VWindow& root, int x, int y) {
+  if (!root.Visible() || !contains(root.Rect(), x, y)) return nullptr;
+  // Later children are drawn on top: ask them first.
+  for (std::size_t i = root.ChildCount(); i-- > 0;) {
+    if (VWindow* hit = WindowAtPoint(*root.Child(i), x, y)) return hit;
+  }
+  return root.Enabled() ? &root : nullptr;
+}
+
+}  // namespace veneer

@@ -1,0 +1,15 @@
+// Paints a window tree onto a render target: each visible window's skin,
+// then its text, then its children, parent first.
+#pragma once
+
+#include "veneer/render/render_target.h"
+#include "veneer/wnd/vwindow.h"
+
+namespace veneer {
+
+void PaintWindowTree(const VWindow& window, IRenderTarget& target);
+
+// The deepest visible, enabled window under (x, y) in host client coordinates; null when none.
+VWindow* WindowAtPoint(VWindow& root, int x, int y);
+
+}  // namespace veneer
