@@ -106,6 +106,18 @@ struct HeapMemoryTraits {
   static void close(Value v) noexcept { ::HeapFree(::GetProcessHeap(), 0, v); }
 };
 
+struct GdiObjectTraits {
+  using Value = HGDIOBJ;
+  static Value empty() noexcept { return nullptr; }
+  static void close(Value v) noexcept { ::DeleteObject(v); }
+};
+
+struct MemoryDcTraits {
+  using Value = HDC;
+  static Value empty() noexcept { return nullptr; }
+  static void close(Value v) noexcept { ::DeleteDC(v); }
+};
+
 using UniqueHandle = UniqueResource<HandleTraits>;          // NULL when empty
 using UniqueFile = UniqueResource<FileHandleTraits>;        // INVALID_HANDLE_VALUE when empty
 using UniqueView = UniqueResource<ViewTraits>;              // MapViewOfFile
@@ -115,5 +127,7 @@ using UniqueLocal = UniqueResource<LocalMemoryTraits>;      // LocalAlloc, Comma
 using UniqueServiceHandle = UniqueResource<ServiceHandleTraits>;  // OpenSCManager, CreateService
 using UniqueHKey = UniqueResource<RegistryKeyTraits>;             // RegOpenKeyEx
 using UniqueHeapMemory = UniqueResource<HeapMemoryTraits>;        // HeapAlloc on the process heap
+using UniqueGdiObject = UniqueResource<GdiObjectTraits>;          // fonts, brushes, bitmaps
+using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;            // CreateCompatibleDC
 
 }  // namespace common

@@ -77,7 +77,7 @@ class TreeBuilder {
         include(element, parent);
         continue;
       }
-      std::unique_ptr<VWindow> created = registry_.CreateWindow(element.name(), host_);
+      std::unique_ptr<VWindow> created = registry_.CreateWindowObject(element.name(), host_);
       if (!created) continue;
       VWindow& window = *parent.AppendChild(std::move(created));
       applyClassDefaults(window);
@@ -164,7 +164,7 @@ std::unique_ptr<VHostModel> BuildHost(pugi::xml_node veneerElement, HostContext&
       host.ui->Skins().Push(model->privateSkins);
     }
   }
-  model->root = registry.CreateWindow("window", host);
+  model->root = registry.CreateWindowObject("window", host);
   if (pugi::xml_node root = xml::child(veneerElement, "root")) {
     for (pugi::xml_attribute a = root.first_attribute(); a; a = a.next_attribute()) {
       model->root->SetAttribute(a.name(), common::utf8ToUtf16(a.value()));

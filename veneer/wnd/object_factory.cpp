@@ -49,7 +49,7 @@ bool VObjectFactoryMgr::IsRegistered(std::string_view name, ObjectKind kind) con
   return false;
 }
 
-std::unique_ptr<VWindow> VObjectFactoryMgr::CreateWindow(std::string_view name, HostContext& host) const {
+std::unique_ptr<VWindow> VObjectFactoryMgr::CreateWindowObject(std::string_view name, HostContext& host) const {
   auto it = windows_.find(lower(name));
   if (it == windows_.end()) {
     char message[300];

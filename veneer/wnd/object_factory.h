@@ -21,7 +21,7 @@ class VObjectFactoryMgr {
   bool IsRegistered(std::string_view name, ObjectKind kind) const;
   // A new window of the class registered as `name`; null, with the toolkit
   // warning, when there is none.
-  std::unique_ptr<VWindow> CreateWindow(std::string_view name, HostContext& host) const;
+  std::unique_ptr<VWindow> CreateWindowObject(std::string_view name, HostContext& host) const;
 
   // A plain window, for names registered without a class of their own.
   static std::unique_ptr<VWindow> PlainWindow(HostContext& host);

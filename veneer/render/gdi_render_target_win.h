@@ -1,0 +1,47 @@
+// The GDI back end: draws into a 32-bit top-down DIB section of a memory DC,
+// which the host copies to the screen.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "common/unique_handle_win.h"
+#include "veneer/render/render_target.h"
+
+namespace veneer {
+
+class GdiRenderTarget final : public IRenderTarget {
+ public:
+  GdiRenderTarget(int width, int height, const std::wstring& fontFace, int fontHeight);
+  ~GdiRenderTarget() override;
+  GdiRenderTarget(const GdiRenderTarget&) = delete;
+  GdiRenderTarget& operator=(const GdiRenderTarget&) = delete;
+
+  void FillRect(const WindowRect& rect, Colour colour) override;
+  void DrawBitmap(const IBitmap& bitmap, const WindowRect& source, const WindowRect& destination, int alpha,
+                  bool tile) override;
+  void DrawText(std::u16string_view text, const WindowRect& rect, unsigned flags, Colour colour) override;
+  void PushClip(const WindowRect& rect) override;
+  void PopClip() override;
+
+  HDC Dc() const { return dc_.get(); }
+  bool Valid() const { return static_cast<bool>(bitmap_); }
+
+ private:
+  common::UniqueMemoryDc dc_;
+  common::UniqueGdiObject bitmap_;
+  common::UniqueGdiObject font_;
+  HGDIOBJ oldBitmap_ = nullptr;  // selected back before the DC goes
+  HGDIOBJ oldFont_ = nullptr;
+  std::uint32_t* pixels_ = nullptr;
+  int width_;
+  int height_;
+  std::vector<int> savedStates_;
+};
+
+// Measures a single line of text as GDI draws it with the face and height.
+LayoutSize MeasureTextGdi(std::u16string_view text, const std::wstring& fontFace, int fontHeight);
+
+}  // namespace veneer

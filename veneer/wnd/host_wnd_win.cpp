@@ -1,0 +1,169 @@
+#include "veneer/wnd/host_wnd_win.h"
+
+#include <windowsx.h>
+
+#include "common/unique_handle_win.h"
+#include "common/wide_win.h"
+#include "veneer/render/gdi_render_target_win.h"
+#include "veneer/render/paint.h"
+
+namespace veneer {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"VeneerHostWnd";
+constexpr WPARAM kMoveWithCaption = 0xF012;  // SC_MOVE | HTCAPTION
+
+void registerClass() {
+  static const bool registered = [] {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = DefWindowProcW;  // replaced per window at creation
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kWindowClass;
+    return RegisterClassExW(&windowClass) != 0;
+  }();
+  (void)registered;
+}
+
+}  // namespace
+
+VHostWnd::VHostWnd(VUiContext& ui, const VObjectFactoryMgr& registry) : ui_(ui), registry_(registry) {
+  host_.ui = &ui;
+  const VUiDefinitions* definitions = ui.Definitions();
+  fontFace_ = common::toWide(definitions ? definitions->font.face : DefaultFont{}.face);
+  host_.measureText = [this](std::u16string_view text, int) { return MeasureTextGdi(text, fontFace_, fontHeight()); };
+  host_.onCommand = [this](int id, std::u16string_view name) {
+    if (onCommand) onCommand(id, name);
+  };
+}
+
+VHostWnd::~VHostWnd() {
+  if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
+}
+
+int VHostWnd::fontHeight() const {
+  const VUiDefinitions* definitions = ui_.Definitions();
+  const int size = definitions ? definitions->font.size : DefaultFont{}.size;
+  return size * host_.scale / 100;
+}
+
+bool VHostWnd::Create(pugi::xml_node veneerElement, int x, int y, int showCommand) {
+  model_ = BuildHost(veneerElement, host_, registry_);
+  const HostAttributes& a = model_->attributes;
+  DWORD style = WS_POPUP | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  if (a.resizable) style |= WS_MAXIMIZEBOX | WS_THICKFRAME;
+  if (a.appWnd) style |= WS_SYSMENU;
+  if (a.wndStyle) style = static_cast<DWORD>(*a.wndStyle) & ~static_cast<DWORD>(WS_VISIBLE);
+  DWORD exStyle = a.appWnd ? WS_EX_APPWINDOW : (a.toolWindow ? WS_EX_TOOLWINDOW : 0);
+  if (a.translucent || a.alpha < 255) exStyle |= WS_EX_LAYERED;
+  if (a.wndStyleEx) exStyle = static_cast<DWORD>(*a.wndStyleEx);
+  const LayoutSize size = model_->InitialSize(host_);
+  registerClass();
+  const std::wstring title = common::toWide(model_->ShownTitle(host_));
+  window_ = CreateWindowExW(exStyle, kWindowClass, title.c_str(), style, x, y, size.width, size.height, nullptr,
+                            nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (window_ == nullptr) return false;
+  SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&VHostWnd::windowProc));
+  if (exStyle & WS_EX_LAYERED) SetLayeredWindowAttributes(window_, 0, static_cast<BYTE>(a.alpha), LWA_ALPHA);
+  layout();
+  ShowWindow(window_, showCommand);
+  UpdateWindow(window_);
+  return true;
+}
+
+LRESULT CALLBACK VHostWnd::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<VHostWnd*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  return self->handle(message, wParam, lParam);
+}
+
+void VHostWnd::layout() {
+  RECT client{};
+  GetClientRect(window_, &client);
+  if (VWindow* root = Root()) root->Move(WindowRect{0, 0, client.right, client.bottom});
+  InvalidateRect(window_, nullptr, FALSE);
+}
+
+void VHostWnd::paint() {
+  PAINTSTRUCT ps;
+  HDC screen = BeginPaint(window_, &ps);
+  RECT client{};
+  GetClientRect(window_, &client);
+  GdiRenderTarget target(client.right, client.bottom, fontFace_, fontHeight());
+  if (target.Valid() && Root() != nullptr) {
+    target.FillRect(WindowRect{0, 0, client.right, client.bottom}, makeColour(255, 255, 255));
+    PaintWindowTree(*Root(), target);
+    BitBlt(screen, 0, 0, client.right, client.bottom, target.Dc(), 0, 0, SRCCOPY);
+  }
+  EndPaint(window_, &ps);
+}
+
+LRESULT VHostWnd::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT:
+      paint();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_SIZE:
+      layout();
+      return 0;
+    case WM_LBUTTONDOWN: {
+      VWindow* hit = Root() ? WindowAtPoint(*Root(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)) : nullptr;
+      if (hit != nullptr && hit->IsClass("caption")) {
+        if (!IsZoomed(window_)) {
+          ReleaseCapture();
+          SendMessageW(window_, WM_SYSCOMMAND, kMoveWithCaption, 0);
+          PostMessageW(window_, WM_LBUTTONUP, 0, lParam);
+        }
+        return 0;
+      }
+      pressed_ = hit;
+      if (pressed_ != nullptr) {
+        pressed_->OnLButtonDown();
+        SetCapture(window_);
+      }
+      return 0;
+    }
+    case WM_LBUTTONUP: {
+      if (GetCapture() == window_) ReleaseCapture();
+      VWindow* pressed = pressed_;
+      pressed_ = nullptr;
+      if (pressed != nullptr && Root() != nullptr &&
+          WindowAtPoint(*Root(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)) == pressed) {
+        pressed->OnLButtonUp();
+      }
+      InvalidateRect(window_, nullptr, FALSE);
+      return 0;
+    }
+    case WM_LBUTTONDBLCLK: {
+      VWindow* hit = Root() ? WindowAtPoint(*Root(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)) : nullptr;
+      const LONG style = GetWindowLongW(window_, GWL_STYLE);
+      if (hit != nullptr && hit->IsClass("caption") && (style & WS_THICKFRAME) && (style & WS_MAXIMIZEBOX)) {
+        SendMessageW(window_, WM_SYSCOMMAND, IsZoomed(window_) ? SC_RESTORE : SC_MAXIMIZE, 0);
+      }
+      return 0;
+    }
+    case kScaleMessage:
+      if (VWindow* root = Root()) root->DispatchScale(static_cast<int>(wParam));
+      layout();
+      return 0;
+    case WM_DESTROY: {
+      const LONG style = GetWindowLongW(window_, GWL_STYLE);
+      const LONG exStyle = GetWindowLongW(window_, GWL_EXSTYLE);
+      if (model_ && QuitsOnDestroy(model_->attributes.wndType, (style & WS_CHILD) != 0, (exStyle & WS_EX_TOOLWINDOW) != 0)) {
+        PostQuitMessage(1);
+      }
+      SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+      window_ = nullptr;
+      return 0;
+    }
+    default:
+      return DefWindowProcW(window_, message, wParam, lParam);
+  }
+}
+
+}  // namespace veneer
