@@ -9,6 +9,7 @@
 #include "veneer/core/ui_context.h"
 #include "veneer/res/res_provider_mgr.h"
 #include "veneer/skin/colour.h"
+#include "veneer/skin/font_description.h"
 #include "veneer/skin/ui_definitions.h"
 #include "veneer/tests/resource_folder.h"
 
@@ -219,6 +220,24 @@ TEST_F(DefinitionsTest, ContextAddsProviderWithDefinitions) {
   EXPECT_FALSE(context.AddProvider(provider.get(), u"no colon"));
   EXPECT_NE(context.Definitions(), nullptr);  // the earlier definitions stay
   EXPECT_EQ(context.Providers().FindProvider(u"uidef", u"xml_init"), provider.get());
+}
+
+// Font descriptions: pairs lower-cased, odd pairs ignored, size at the scale,
+// otherwise the default size at the scale plus "adding".
+TEST(FontDescriptions, Parsing) {
+  DefaultFont defaults;
+  defaults.face = u"Tahoma";
+  defaults.size = 12;
+  const FontDescription sized = parseFontDescription(u"Face:Arial,SIZE:14dp,bold:1,odd,a:b:c,weight:heavy", defaults, 150);
+  EXPECT_EQ(sized.face, u"arial");
+  EXPECT_EQ(sized.height, 21);
+  EXPECT_TRUE(sized.bold);
+  EXPECT_EQ(sized.extra.at(u"weight"), u"heavy");
+  EXPECT_EQ(sized.extra.count(u"a"), 0u);
+  const FontDescription added = parseFontDescription(u"adding:2dp,italic:0", defaults, 125);
+  EXPECT_EQ(added.face, u"Tahoma");
+  EXPECT_EQ(added.height, 15 + 3);  // 12 × 1.25, then 2dp at 125 rounded half up
+  EXPECT_FALSE(added.italic);
 }
 
 // Without definitions the default font is size 12, charset 1, face 宋体.

@@ -194,6 +194,22 @@ TEST_F(WindowTreeTest, HostAttributesAndLayout) {
   EXPECT_EQ(title->Rect(), (WindowRect{0, 0, 49, 14}));  // the text's desired size, 7 × 7
 }
 
+// A window moved to a point keeps its size and floats: the parent's layout
+// leaves it there until it is moved with no rectangle.
+TEST_F(WindowTreeTest, MoveToFloats) {
+  root().Move(WindowRect{0, 0, 300, 200});
+  VWindow* close = root().Child(2);
+  close->MoveTo(5, 6);
+  EXPECT_EQ(close->Rect(), (WindowRect{5, 6, 25, 26}));
+  EXPECT_TRUE(close->Floating());
+  root().Move(WindowRect{0, 0, 300, 200});
+  EXPECT_EQ(close->Rect(), (WindowRect{5, 6, 25, 26}));
+  close->Unfloat();
+  EXPECT_TRUE(root().NeedsLayout());
+  root().Move(WindowRect{0, 0, 300, 200});
+  EXPECT_EQ(close->Rect(), (WindowRect{280, 0, 300, 20}));
+}
+
 TEST(HostRoles, QuitOnDestroy) {
   EXPECT_TRUE(QuitsOnDestroy(WndType::kAppMain, true, true));
   EXPECT_TRUE(QuitsOnDestroy(WndType::kUndefine, false, false));

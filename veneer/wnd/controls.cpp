@@ -45,6 +45,12 @@ bool VTabCtrl::OnAttribute(std::string_view name, std::u16string_view value) {
   return false;
 }
 
+void VTabCtrl::LayoutChildren() {
+  const int headers = tabHeight_.isSpecified() ? tabHeight_.toPixels(Host().scale) : 0;
+  const WindowRect area{Rect().left, Rect().top + headers, Rect().right, Rect().bottom};
+  for (int i = 0; i < PageCount(); ++i) GetPage(i)->Move(area);
+}
+
 int VTabCtrl::PageCount() const {
   int count = 0;
   for (std::size_t i = 0; i < ChildCount(); ++i) count += Child(i)->IsClass("page") ? 1 : 0;

@@ -98,6 +98,9 @@ class VTabCtrl : public VWindow {
 
  protected:
   bool OnAttribute(std::string_view name, std::u16string_view value) override;
+  // The pages fill the control below the tab headers (0 pixels high while
+  // "tabSize" leaves them wrap content, as the toolkit draws no headers then).
+  void LayoutChildren() override;
 
  private:
   int curSel_ = 0;

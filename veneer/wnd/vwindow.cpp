@@ -204,21 +204,37 @@ LayoutSize VWindow::DesiredSize(int availableWidth, int availableHeight) const {
 
 void VWindow::Move(const WindowRect& rect) {
   rect_ = rect;
-  layoutChildren();
+  LayoutChildren();
 }
 
-void VWindow::layoutChildren() {
-  std::vector<LayoutChild> parts;
+void VWindow::MoveTo(int x, int y, int width, int height) {
+  const int w = width < 0 ? rect_.Width() : width;
+  const int h = height < 0 ? rect_.Height() : height;
+  float_ = true;
+  Move(WindowRect{x, y, x + w, y + h});
+}
+
+void VWindow::Unfloat() {
+  float_ = false;
+  RequestParentLayout();
+}
+
+std::vector<VWindow*> VWindow::PlacedChildren() const {
   std::vector<VWindow*> placed;
   for (const auto& child : children_) {
-    if (!child->TakesPart()) continue;
-    parts.push_back(LayoutChild{child->id_, child->param_, [c = child.get()](int w, int h) {
-                                  return c->DesiredSize(w, h);
-                                }});
-    placed.push_back(child.get());
+    if (child->TakesPart()) placed.push_back(child.get());
+  }
+  return placed;
+}
+
+void VWindow::LayoutChildren() {
+  const std::vector<VWindow*> placed = PlacedChildren();
+  std::vector<LayoutChild> parts;
+  for (VWindow* child : placed) {
+    parts.push_back(LayoutChild{child->id_, child->param_, [child](int w, int h) { return child->DesiredSize(w, h); }});
   }
   const std::vector<LayoutRect> rects =
-      LayoutChildren(parts, rect_.left, rect_.top, rect_.Width(), rect_.Height(), host_->scale);
+      veneer::LayoutChildren(parts, rect_.left, rect_.top, rect_.Width(), rect_.Height(), host_->scale);
   for (std::size_t i = 0; i < placed.size(); ++i) {
     const LayoutRect& r = rects[i];
     // Edges that stayed unresolved are handed over as the origin; layouts must not leave any.

@@ -87,6 +87,13 @@ class VWindow {
   const WindowRect& Rect() const { return rect_; }
   // Gives the window its rectangle and lays out its children inside it.
   void Move(const WindowRect& rect);
+  // Moves the window to (x, y) in host client coordinates, keeping its width
+  // and height where given as -1. From then on it floats: its parent's layout
+  // leaves it where it was put.
+  void MoveTo(int x, int y, int width = -1, int height = -1);
+  // Moving with no rectangle: the window takes part in its parent's layout again.
+  void Unfloat();
+  bool Floating() const { return float_; }
   // The window's desired size for its content given the space available.
   virtual LayoutSize DesiredSize(int availableWidth, int availableHeight) const;
   bool NeedsLayout() const { return layoutDirty_; }
@@ -110,6 +117,11 @@ class VWindow {
   // The control's own attribute names, tried before the window's.
   virtual bool OnAttribute(std::string_view name, std::u16string_view value);
   void RequestParentLayout();
+  // Gives each child its rectangle inside this window's (the default layout);
+  // controls with their own arrangement override it.
+  virtual void LayoutChildren();
+  // The children that take part in the layout, in order.
+  std::vector<VWindow*> PlacedChildren() const;
 
  private:
   friend class VObjectFactoryMgr;  // makes plain windows
@@ -117,7 +129,6 @@ class VWindow {
   bool styleAttribute(std::string_view name, std::u16string_view value);
   bool layoutAttribute(std::string_view name, std::u16string_view value);
   VWindow* findByName(std::u16string_view name, int depth) const;
-  void layoutChildren();
 
   HostContext* host_;
   VWindow* parent_ = nullptr;
