@@ -19,8 +19,8 @@ HFONT createFont(const std::wstring& face, int height) {
                      CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, face.c_str());
 }
 
-// Blends `pixels` (premultiplied, width × height) into the DC's rectangle.
-void blendPixels(HDC dc, const std::vector<std::uint32_t>& pixels, int width, int height, const WindowRect& to) {
+// A 32-bit, top-down DIB of `width` × `height`.
+BITMAPINFO dibInfo(int width, int height) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = width;
@@ -28,6 +28,12 @@ void blendPixels(HDC dc, const std::vector<std::uint32_t>& pixels, int width, in
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
+// Blends `pixels` (premultiplied, width × height) into the DC's rectangle.
+void blendPixels(HDC dc, const std::vector<std::uint32_t>& pixels, int width, int height, const WindowRect& to) {
+  const BITMAPINFO info = dibInfo(width, height);
   void* bits = nullptr;
   common::UniqueMemoryDc source(CreateCompatibleDC(dc));
   common::UniqueGdiObject bitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
@@ -44,13 +50,7 @@ void blendPixels(HDC dc, const std::vector<std::uint32_t>& pixels, int width, in
 GdiRenderTarget::GdiRenderTarget(int width, int height, const std::wstring& fontFace, int fontHeight)
     : width_(std::max(1, width)), height_(std::max(1, height)) {
   dc_.reset(CreateCompatibleDC(nullptr));
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width_;
-  info.bmiHeader.biHeight = -height_;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO info = dibInfo(width_, height_);
   void* bits = nullptr;
   if (!dc_) return;
   bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));

@@ -8,21 +8,12 @@
 #include <vector>
 
 #include "common/utf.h"
+#include "veneer/core/values.h"
 #include "veneer/res/res_provider_mgr.h"
 #include "veneer/xml/xml_names.h"
 
 namespace veneer {
 namespace {
-
-// Integers may be decimal or "0x" hexadecimal; nothing for other text.
-std::optional<long> parseInteger(std::u16string_view text) {
-  const std::string narrow = common::utf16ToUtf8(text);
-  if (narrow.empty()) return std::nullopt;
-  char* end = nullptr;
-  const long value = std::strtol(narrow.c_str(), &end, 0);
-  if (end == narrow.c_str()) return std::nullopt;
-  return value;
-}
 
 bool setInt(std::u16string_view value, int& target) {
   const auto n = parseInteger(value);

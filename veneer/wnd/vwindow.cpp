@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/utf.h"
+#include "veneer/core/values.h"
 #include "veneer/core/toolkit_log.h"
 #include "veneer/core/ui_context.h"
 #include "veneer/skin/skin.h"
@@ -11,15 +12,6 @@
 
 namespace veneer {
 namespace {
-
-std::optional<long> parseInteger(std::u16string_view text) {
-  const std::string narrow = common::utf16ToUtf8(text);
-  if (narrow.empty()) return std::nullopt;
-  char* end = nullptr;
-  const long value = std::strtol(narrow.c_str(), &end, 0);
-  if (end == narrow.c_str()) return std::nullopt;
-  return value;
-}
 
 bool isOff(std::u16string_view value) { return value == u"0"; }
 
