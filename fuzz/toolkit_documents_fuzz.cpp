@@ -1,5 +1,6 @@
-// The toolkit's documents and texts: colours, translation documents and UI
-// definitions from arbitrary bytes. A translation is the key or a stored text.
+// The toolkit's documents and texts: colours, font descriptions, translation
+// documents, UI definitions and layout documents from arbitrary bytes. A
+// translation is the key or a stored text; a built window tree lays out.
 #include <string>
 
 #include "common/utf.h"
@@ -8,7 +9,9 @@
 #include "veneer/res/res_provider.h"
 #include "veneer/res/res_provider_mgr.h"
 #include "veneer/skin/colour.h"
+#include "veneer/skin/font_description.h"
 #include "veneer/skin/ui_definitions.h"
+#include "veneer/wnd/layout_document.h"
 #include "veneer/xml/xml_names.h"
 
 namespace {
@@ -46,11 +49,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t kind = input.byte();
   const std::string bytes = input.bytes(size);
 
-  if (kind % 3 == 0) {
+  if (kind % 5 == 0) {
     veneer::parseColour(common::utf8ToUtf16(bytes));
+    const veneer::FontDescription font = veneer::parseFontDescription(common::utf8ToUtf16(bytes), {}, 150);
+    if (bytes.find(':') == std::string::npos) {  // no pair: the default font at the scale
+      FUZZ_CHECK(font.face == veneer::DefaultFont{}.face && font.extra.empty() && font.height == 18);
+    }
     return 0;
   }
-  if (kind % 3 == 1) {
+  if (kind % 5 == 3) {
+    pugi::xml_document document;
+    if (!document.load_buffer(bytes.data(), bytes.size())) return 0;
+    veneer::HostContext host;
+    host.scale = 100 + kind % 4 * 25;
+    host.measureText = [](std::u16string_view text, int) {
+      return veneer::LayoutSize{static_cast<int>(text.size()) * 7, 14};
+    };
+    veneer::VObjectFactoryMgr registry;
+    veneer::VObjectDefaultRegister(registry);
+    auto model = veneer::BuildHost(veneer::xml::child(document, "veneer"), host, registry);
+    model->InitialSize(host);
+    model->root->Move(veneer::WindowRect{0, 0, 400, 300});
+    model->root->FindChildByName2(u"progress", "progress", -1);
+    return 0;
+  }
+  if (kind % 5 == 1) {
     pugi::xml_document document;
     if (!document.load_buffer(bytes.data(), bytes.size())) return 0;
     veneer::VTranslatorMgr manager;
