@@ -10,8 +10,11 @@ namespace veneer {
 
 int LayoutLength::toPixels(int scale) const {
   if (value == kMatchParent || value == kWrapContent || value == kUnspecified) return static_cast<int>(value);
-  if (unit == LengthUnit::kPx) return static_cast<int>(value);  // truncated toward zero
-  return static_cast<int>(std::floor(static_cast<double>(value) * scale / 100.0 + 0.5));
+  const double pixels = unit == LengthUnit::kPx ? std::trunc(static_cast<double>(value))
+                                                : std::floor(static_cast<double>(value) * scale / 100.0 + 0.5);
+  if (!(pixels > -kMaxPixels)) return -kMaxPixels;  // also catches NaN
+  if (pixels > kMaxPixels) return kMaxPixels;
+  return static_cast<int>(pixels);
 }
 
 LayoutLength parseLayoutLength(std::u16string_view text) {

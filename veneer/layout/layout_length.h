@@ -23,8 +23,11 @@ struct LayoutLength {
   bool isSpecified() const { return value >= 0.0f; }
 
   // Pixels at `scale` (a percentage): px truncated toward zero, dp, dip and sp
-  // rounded half up; the reserved values come back unchanged.
+  // rounded half up; the reserved values come back unchanged. Results are
+  // held within ±kMaxPixels, so that sums of edges cannot overflow.
   int toPixels(int scale) const;
+
+  static constexpr int kMaxPixels = 1 << 24;
 
   bool operator==(const LayoutLength&) const = default;
 };

@@ -170,7 +170,11 @@ class Layout {
       const float offsets[2] = {children_[i].param.offsetX, children_[i].param.offsetY};
       for (int axis = 0; axis < 2; ++axis) {
         if (!slot.offsetPending[axis] || !slot.edge[axis] || !slot.edge[axis + 2]) continue;
-        const int shift = static_cast<int>(offsets[axis] * static_cast<float>(*slot.edge[axis + 2] - *slot.edge[axis]));
+        // Truncated toward zero, and held within the range of lengths like every other coordinate.
+        const double exact = static_cast<double>(offsets[axis]) * (*slot.edge[axis + 2] - *slot.edge[axis]);
+        const int shift = static_cast<int>(std::clamp(std::trunc(std::isnan(exact) ? 0.0 : exact),
+                                                      -static_cast<double>(LayoutLength::kMaxPixels),
+                                                      static_cast<double>(LayoutLength::kMaxPixels)));
         *slot.edge[axis] += shift;
         *slot.edge[axis + 2] += shift;
         slot.offsetPending[axis] = false;

@@ -1,6 +1,8 @@
 // Lengths, "pos" parsing and the default layout, with the documented examples.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "veneer/layout/veneer_layout.h"
 
 namespace veneer {
@@ -30,6 +32,22 @@ TEST(LayoutLengths, ParsingAndPixels) {
   EXPECT_EQ(parseLayoutLength(u"10.9px").toPixels(200), 10);
   EXPECT_EQ(parseSizeLength(u"full").toPixels(150), -2);
   EXPECT_EQ(parseSizeLength(u"wrapContent").toPixels(150), -1);
+}
+
+// Found by fuzzing: lengths too large for an int are held within the range
+// instead of being converted with undefined results; so are huge offsets.
+TEST(LayoutLengths, HugeValuesStayInRange) {
+  EXPECT_EQ(parseLayoutLength(u"2e20").toPixels(100), LayoutLength::kMaxPixels);
+  EXPECT_EQ(parseLayoutLength(u"3111111111dp").toPixels(150), LayoutLength::kMaxPixels);
+  EXPECT_EQ(parseLayoutLength(u"-1e30px").toPixels(100), -LayoutLength::kMaxPixels);
+  EXPECT_EQ(parseLayoutLength(u"nan").toPixels(100), 0);  // the parser reads no such number
+  EXPECT_EQ((LayoutLength{std::numeric_limits<float>::quiet_NaN(), LengthUnit::kDp}.toPixels(100)),
+            -LayoutLength::kMaxPixels);
+  LayoutChild far = child(u"0,0,@1e30,@10");
+  ASSERT_EQ(far.param.SetOffset(u"1e38,0"), SetResult::kOk);
+  const LayoutRect r = LayoutChildren({far}, 0, 0, 100, 100, 100)[0];
+  EXPECT_EQ(r.right.value() - r.left.value(), LayoutLength::kMaxPixels);
+  EXPECT_LE(r.left.value(), LayoutLength::kMaxPixels);
 }
 
 // Items: kinds by first character, signs, sibling references (id 0 fails).
