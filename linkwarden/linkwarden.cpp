@@ -3,6 +3,7 @@
 #include <atomic>
 #include <memory>
 
+#include "common/code_page.h"
 #include "linkwarden/command_block.h"
 #include "linkwarden/log_texts.h"
 #include "linkwarden/poll_pass.h"
@@ -13,13 +14,6 @@ namespace linkwarden {
 namespace {
 
 constexpr char kSource[] = "linkwarden/linkwarden";
-
-// Section names are ASCII in practice; anything else is shown as '?' in the log.
-std::string narrowForLog(std::u16string_view text) {
-  std::string narrow;
-  for (char16_t c : text) narrow += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
-  return narrow;
-}
 
 class Tool {
  public:
@@ -60,7 +54,7 @@ class Tool {
   // be mapped, so that no pass ever runs on a bad view.
   int openSection(std::u16string_view name) {
     common::SectionOpening opening = system_.openSection(name);
-    const std::string shown = narrowForLog(name);
+    const std::string shown = common::toGbk(name);
     if (!opening.section || opening.createdNew) {
       log_.write(logq::LOG_ERROR, __LINE__, "linkwarden: no section \"%s\" from the client (error %u), exit %d",
                  shown.c_str(), opening.error, kExitNoSection);

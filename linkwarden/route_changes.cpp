@@ -1,5 +1,7 @@
 #include "linkwarden/route_changes.h"
 
+#include "common/code_page.h"
+
 #include "common/fixed_field.h"
 #include "linkwarden/log_texts.h"
 
@@ -13,12 +15,6 @@ ForwardRow rowFor(const ForwardRow& pattern, const RoutePrefix& prefix) {
   row.dwForwardDest = prefix.destination;
   row.dwForwardMask = prefix.mask;
   return row;
-}
-
-std::string narrowForLog(std::u16string_view text) {
-  std::string narrow;
-  for (char16_t c : text) narrow += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
-  return narrow;
 }
 
 }  // namespace
@@ -86,14 +82,14 @@ void RouteChanges::readRouteList(const std::u16string& path) {
     case ReadResult::kRead:
       if (bytes_.size() != size) {
         log_.write(logq::LOG_ERROR, __LINE__, "linkwarden: route list %s gave %llu of %llu bytes",
-                   narrowForLog(path).c_str(), static_cast<unsigned long long>(bytes_.size()),
+                   common::toGbk(path).c_str(), static_cast<unsigned long long>(bytes_.size()),
                    static_cast<unsigned long long>(size));
       }
       parseRouteList(bytes_, prefixes_);
       break;
     case ReadResult::kTooLarge:
       log_.write(logq::LOG_ERROR, __LINE__, "linkwarden: route list %s has %llu bytes, over the %llu we read; ignored",
-                 narrowForLog(path).c_str(), static_cast<unsigned long long>(size),
+                 common::toGbk(path).c_str(), static_cast<unsigned long long>(size),
                  static_cast<unsigned long long>(kRouteListLimit));
       break;
     case ReadResult::kMissing:

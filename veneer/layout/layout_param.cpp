@@ -5,27 +5,10 @@
 #include <vector>
 
 #include "common/utf.h"
+#include "veneer/core/values.h"
 
 namespace veneer {
 namespace {
-
-std::vector<std::u16string_view> splitAt(std::u16string_view text, char16_t separator) {
-  std::vector<std::u16string_view> parts;
-  std::size_t begin = 0;
-  for (;;) {
-    const std::size_t at = text.find(separator, begin);
-    parts.push_back(text.substr(begin, at == std::u16string_view::npos ? std::u16string_view::npos : at - begin));
-    if (at == std::u16string_view::npos) return parts;
-    begin = at + 1;
-  }
-}
-
-std::u16string_view trimmed(std::u16string_view text) {
-  auto blank = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 // The length of an item, its sign taken into the item.
 void takeLength(std::u16string_view text, PosItem& item) {
@@ -100,7 +83,7 @@ std::optional<PosItem> parsePosItem(std::u16string_view item) {
 SetResult VeneerLayoutParam::SetPos(std::u16string_view value) {
   std::vector<std::u16string_view> items = splitAt(value, u',');
   if (items.size() != 2 && items.size() != 4) return SetResult::kInvalidArgument;
-  for (auto& item : items) item = trimmed(item);
+  for (auto& item : items) item = trimBlanks(item);
   const auto first = parsePosItem(items[0]);
   const auto second = parsePosItem(items[1]);
   if (first && second && first->kind != PosKind::kSizeItem && second->kind != PosKind::kSizeItem) {
@@ -128,8 +111,8 @@ SetResult VeneerLayoutParam::SetPos(std::u16string_view value) {
 SetResult VeneerLayoutParam::SetSize(std::u16string_view value) {
   const auto parts = splitAt(value, u',');
   if (parts.size() != 2) return SetResult::kInvalidArgument;
-  width = parseSizeLength(trimmed(parts[0]));
-  height = parseSizeLength(trimmed(parts[1]));
+  width = parseSizeLength(trimBlanks(parts[0]));
+  height = parseSizeLength(trimBlanks(parts[1]));
   return SetResult::kOk;
 }
 

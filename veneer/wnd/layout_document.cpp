@@ -5,19 +5,13 @@
 
 #include "common/utf.h"
 #include "veneer/core/ui_context.h"
+#include "veneer/core/values.h"
 #include "veneer/res/resource_id.h"
 #include "veneer/wnd/controls.h"
 #include "veneer/xml/xml_names.h"
 
 namespace veneer {
 namespace {
-
-std::u16string trimmedText(std::u16string_view text) {
-  auto blank = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return std::u16string(text);
-}
 
 std::optional<long> integerOf(const pugi::xml_attribute& a) {
   char* end = nullptr;
@@ -48,17 +42,7 @@ void readHostAttributes(pugi::xml_node element, HostAttributes& out) {
       else if (value == u"appMain") out.wndType = WndType::kAppMain;
       else if (value == u"normal") out.wndType = WndType::kNormal;  // another text is rejected
     } else if (xml::namesEqual(name, "margin")) {
-      std::vector<std::u16string> parts;
-      std::u16string part;
-      for (char16_t c : value) {
-        if (c == u',') {
-          parts.push_back(part);
-          part.clear();
-        } else {
-          part += c;
-        }
-      }
-      parts.push_back(part);
+      const auto parts = splitAt(value, u',');
       if (parts.size() == 4) {
         for (int i = 0; i < 4; ++i) out.margin[i] = parseLayoutLength(parts[static_cast<std::size_t>(i)]);
       }
@@ -85,7 +69,8 @@ class TreeBuilder {
       const AttributeList attributes =
           host_.ui ? AttributesInApplyOrder(element, host_.ui->Styles()) : StyleAttributes(element);
       for (const auto& [name, value] : attributes) window.SetAttribute(name, value);
-      const std::u16string text = trimmedText(common::utf8ToUtf16(element.text().get()));
+      const std::u16string content = common::utf8ToUtf16(element.text().get());
+      const std::u16string text(trimBlanks(content));
       if (!text.empty()) window.SetWindowText(resolve(text));
       if (!parent.Enabled()) window.SetEnabled(false);
       if (!parent.Visible()) window.SetVisible(false);

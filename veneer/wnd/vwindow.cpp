@@ -15,16 +15,6 @@ namespace {
 
 bool isOff(std::u16string_view value) { return value == u"0"; }
 
-std::vector<std::u16string_view> splitCommas(std::u16string_view text) {
-  std::vector<std::u16string_view> parts;
-  std::size_t begin = 0;
-  for (std::size_t at; (at = text.find(u',', begin)) != std::u16string_view::npos; begin = at + 1) {
-    parts.push_back(text.substr(begin, at - begin));
-  }
-  parts.push_back(text.substr(begin));
-  return parts;
-}
-
 }  // namespace
 
 std::optional<int> parseWindowId(std::u16string_view value) {
@@ -126,7 +116,7 @@ bool VWindow::styleAttribute(std::string_view name, std::u16string_view value) {
     return true;  // another keyword is rejected and leaves the value
   }
   if (xml::namesEqual(name, "inset") || xml::namesEqual(name, "padding")) {
-    const auto parts = splitCommas(value);
+    const auto parts = splitAt(value, u',');
     if (parts.size() == 4) {
       for (int i = 0; i < 4; ++i) style_.inset[i] = parseLayoutLength(parts[static_cast<std::size_t>(i)]);
     }
