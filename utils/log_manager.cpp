@@ -240,7 +240,7 @@ void appendCallSite(LogRecord& record, const char* file, int line) {
   record.length = static_cast<std::int32_t>(out - record.content);
 }
 
-bool LogManager::submitRecord(LogRecord* record, const char* file, int line) {
+bool LogManager::acceptsForQueue(LogRecord* record) {
   if (record == nullptr) return false;
   const int id = record->loggerId;
   if (!validId(id) || !running() || !loggers_[id].enable.load(std::memory_order_relaxed) ||
@@ -248,6 +248,19 @@ bool LogManager::submitRecord(LogRecord* record, const char* file, int line) {
     freeRecord(record);
     return false;
   }
+  return true;
+}
+
+bool LogManager::submitFormatted(LogRecord* record) {
+  if (!acceptsForQueue(record)) return false;
+  record->length = std::clamp(record->length, 0, kContentSize);
+  pushRecord(record, true);
+  return true;
+}
+
+bool LogManager::submitRecord(LogRecord* record, const char* file, int line) {
+  if (!acceptsForQueue(record)) return false;
+  const int id = record->loggerId;
   std::int32_t& length = record->length;
   length = std::clamp(length, 0, kContentSize);
   if (loggers_[id].fileline.load(std::memory_order_relaxed) && file != nullptr && length < kContentSize) {

@@ -25,6 +25,7 @@
 #include "utils/console_output.h"
 #include "utils/ilog_manager.h"
 #include "utils/log_clock.h"
+#include "utils/log_flavour.h"
 #include "utils/log_levels.h"
 
 namespace logq {
@@ -108,6 +109,14 @@ class LogManager final : public ThreadHelper, public ILogManager {
   LogRecord* makeRecord(int id, int level) override;
   void freeRecord(LogRecord* record) override;
 
+  // Installs a flavour (not owned; null for none) before the writer starts.
+  void setFlavour(LogFlavour* flavour) { flavour_ = flavour; }
+  // Queues a record whose text is complete as it stands (a flavour's own
+  // form): no call site and no line end are added. Drops it and returns
+  // false where submitRecord would.
+  bool submitFormatted(LogRecord* record);
+  Clock& clock() const { return *env_.clock; }
+
   // The writer thread's body.
   void run() override;
 
@@ -151,7 +160,11 @@ class LogManager final : public ThreadHelper, public ILogManager {
   bool applyConfig(std::string_view text, bool onlyExisting);
   bool readConfigOrComplain(const std::string& path, std::string& text);
 
+  // Drops `record` unless its logger is in use, enabled and at its level, and the writer runs.
+  bool acceptsForQueue(LogRecord* record);
+
   LogEnvironment env_;
+  LogFlavour* flavour_ = nullptr;
   std::atomic<bool> running_{false};
   std::unique_ptr<std::counting_semaphore<64>> started_;
   std::atomic<std::int32_t> reloadInterval_{0};

@@ -59,6 +59,20 @@ void LogManager::writeConsole(std::string_view text, int level) {
 }
 
 void LogManager::logStartup() {
+  if (flavour_ != nullptr) {
+    // The flavour's own record form, same texts.
+    flavour_->startupLine("-----------------  logq thread started!   ----------------------------", kSource, __LINE__);
+    const int last = lastId_.load(std::memory_order_acquire);
+    for (int id = 0; id <= last; ++id) {
+      const LoggerEntry& entry = loggers_[id];
+      if (!entry.enable.load()) continue;
+      const std::string line = "logger id=" + std::to_string(id) + " key=" + entry.key + " name=" + entry.name +
+                               " path=" + entry.path + " level=" + std::to_string(entry.level.load()) +
+                               " display=" + (entry.display.load() ? "true" : "false");
+      flavour_->startupLine(line, kSource, __LINE__);
+    }
+    return;
+  }
   if (acceptsLevel(kMainLoggerId, LOG_ALARM)) {
     LogRecord* record = makeRecord(kMainLoggerId, LOG_ALARM);
     appendText(*record, "-----------------  logq thread started!   ----------------------------");
@@ -135,6 +149,7 @@ void LogManager::handleRecord(LogRecord* record, std::int32_t* flushCounters, st
   if (!entry.enable.load() || record->level < entry.level.load()) return;
   const std::size_t length = static_cast<std::size_t>(record->length);
   if (entry.display.load()) writeConsole(std::string_view(record->content, length), record->level);
+  if (flavour_ != nullptr) flavour_->echo(std::string_view(record->content, length));
   if (entry.outfile.load()) {
     if (!openLogger(*record)) return;
     if (entry.file != nullptr && length != 0) {
@@ -174,14 +189,16 @@ bool LogManager::openLogger(const LogRecord& record) {
   const LocalTime& now = localTimeOf(record.time, 0);
   const LocalTime& opened = localTimeOf(entry.fileCreateTime, 1);
   const bool sameDay = now.year == opened.year && now.dayOfYear == opened.dayOfYear;
+  const bool dayRoll = flavour_ == nullptr || flavour_->dayRoll();
   // The limit is computed in 64 bits: a 32-bit product wraps for 4096 MB and
   // more and would roll the file before every record.
   const std::uint64_t limit = static_cast<std::uint64_t>(entry.limitsize.load()) * 1048576u;
-  if (!sameDay) {
+  if (!sameDay && dayRoll) {
     entry.fileIndex = 0;
     closeFile(entry);
   } else if (entry.writtenBytes > limit) {
-    ++entry.fileIndex;
+    // Without the day roll, a file that outlived its day starts the count again.
+    entry.fileIndex = sameDay ? entry.fileIndex + 1 : 0;
     closeFile(entry);
   }
   if (entry.file != nullptr) return true;
@@ -189,13 +206,19 @@ bool LogManager::openLogger(const LogRecord& record) {
   entry.fileCreateTime = record.time;
   entry.writtenBytes = 0;
   char folderPart[500] = "";
-  if (entry.monthdir.load()) std::snprintf(folderPart, sizeof folderPart, "%04d_%02d/", now.year, now.month);
+  const bool monthFolder = flavour_ == nullptr ? entry.monthdir.load() : flavour_->monthFolder();
+  if (monthFolder) std::snprintf(folderPart, sizeof folderPart, "%04d_%02d/", now.year, now.month);
   const std::string folder = entry.path + folderPart;
   if (!isDirectory(folder)) createFolders(folder);
 
   char name[500];
-  std::snprintf(name, sizeof name, "%s_%s_%04d%02d%02d%02d%02d_%s_%03u.log", processName_.c_str(), entry.name.c_str(),
-                now.year, now.month, now.day, now.hour, now.minute, pid_.c_str(), entry.fileIndex);
+  if (flavour_ != nullptr) {
+    std::snprintf(name, sizeof name, "%s", flavour_->fileName(entry.name, entry.fileIndex).c_str());
+  } else {
+    std::snprintf(name, sizeof name, "%s_%s_%04d%02d%02d%02d%02d_%s_%03u.log", processName_.c_str(),
+                  entry.name.c_str(), now.year, now.month, now.day, now.hour, now.minute, pid_.c_str(),
+                  entry.fileIndex);
+  }
   const std::string fullPath = folder + name;
   entry.file = std::fopen(fullPath.c_str(), "ab");
   if (entry.file != nullptr) std::setvbuf(entry.file, nullptr, _IOFBF, 64 * 1024);

@@ -8,6 +8,9 @@
 namespace logq {
 
 std::uint32_t currentProcessId();
+std::uint32_t currentThreadId();
+// File name (without folder) of the module that holds `address`; empty when unknown.
+std::string moduleFileNameOf(const void* address);
 // Full path of the program file; empty when it cannot be obtained.
 std::string currentModulePath();
 

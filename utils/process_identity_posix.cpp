@@ -1,3 +1,4 @@
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <climits>
@@ -18,6 +19,16 @@ std::string currentModulePath() {
     if (c == '/') c = '\\';
   }
   return text;
+}
+
+std::uint32_t currentThreadId() { return static_cast<std::uint32_t>(gettid()); }
+
+std::string moduleFileNameOf(const void* address) {
+  Dl_info info{};
+  if (dladdr(address, &info) == 0 || info.dli_fname == nullptr) return {};
+  const std::string full(info.dli_fname);
+  const std::size_t slash = full.find_last_of('/');
+  return slash == std::string::npos ? full : full.substr(slash + 1);
 }
 
 }  // namespace logq

@@ -17,4 +17,9 @@ bool VUiContext::AddProvider(IResProvider* provider, std::u16string_view uidefId
   return true;
 }
 
+void VUiContext::SetTranslations(IVTranslatorMgr* translations) {
+  translations_ = translations != nullptr ? VRef<IVTranslatorMgr>::Share(translations)
+                                          : VRef<IVTranslatorMgr>::Adopt(new VNullTranslator);
+}
+
 }  // namespace veneer

@@ -26,6 +26,8 @@ class VUiContext {
   VStylePoolMgr& Styles() { return styles_; }
   const VUiDefinitions* Definitions() const { return definitions_.get(); }
   IVTranslatorMgr& Translations() { return *translations_; }
+  // Installs the translation manager (a reference of its own); null restores texts as they are.
+  void SetTranslations(IVTranslatorMgr* translations);
 
  private:
   VResProviderMgr providers_;

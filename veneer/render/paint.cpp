@@ -22,14 +22,11 @@ void PaintWindowTree(const VWindow& window, IRenderTarget& target) {
   if (!window.Visible()) return;
   const WindowRect& rect = window.Rect();
   target.PushClip(rect);
-  if (VSkinObjBase* skin = window.Skin()) {
+  if (window.OnPaint(target)) {
+    // The control drew itself.
+  } else if (VSkinObjBase* skin = window.Skin()) {
     // State 0 (normal); 3 when disabled.
-    const int state = window.Enabled() ? 0 : 3;
-    if (auto* frame = dynamic_cast<VSkinImgFrame*>(skin)) {
-      DrawSkinFrame(target, *frame, state, rect);
-    } else if (auto* list = dynamic_cast<VSkinImgList*>(skin)) {
-      DrawSkinState(target, *list, state, rect);
-    }
+    DrawSkin(target, *skin, window.Enabled() ? 0 : 3, rect);
   }
   if (!window.WindowText().empty()) {
     const VwndStyle& style = window.Style();

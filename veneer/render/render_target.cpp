@@ -57,6 +57,14 @@ void DrawSkinFrame(IRenderTarget& target, const VSkinImgFrame& skin, int state, 
   }
 }
 
+void DrawSkin(IRenderTarget& target, const VSkinObjBase& skin, int state, const WindowRect& destination) {
+  if (const auto* frame = dynamic_cast<const VSkinImgFrame*>(&skin)) {
+    DrawSkinFrame(target, *frame, state, destination);
+  } else if (const auto* list = dynamic_cast<const VSkinImgList*>(&skin)) {
+    DrawSkinState(target, *list, state, destination);
+  }
+}
+
 SoftwareRenderTarget::SoftwareRenderTarget(int width, int height, std::uint32_t background)
     : width_(std::max(0, width)),
       height_(std::max(0, height)),

@@ -37,12 +37,16 @@ class IRenderTarget {
 
 class VSkinImgList;
 class VSkinImgFrame;
+class VSkinObjBase;
 
 // State image `state` of a list skin, stretched over `destination`.
 void DrawSkinState(IRenderTarget& target, const VSkinImgList& skin, int state, const WindowRect& destination);
 // State image `state` of a frame skin in nine parts: corners as they are,
 // edges stretched along one direction, the centre in both.
 void DrawSkinFrame(IRenderTarget& target, const VSkinImgFrame& skin, int state, const WindowRect& destination);
+
+// Either of the two above, by the skin's class; other skins draw nothing.
+void DrawSkin(IRenderTarget& target, const VSkinObjBase& skin, int state, const WindowRect& destination);
 
 // The software back end: 0xAARRGGBB pixels, source-over blending.
 class SoftwareRenderTarget final : public IRenderTarget {

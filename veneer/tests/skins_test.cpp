@@ -82,8 +82,9 @@ class DefinitionsTest : public ::testing::Test {
                  "<objattr><progress2 min=\"0\"/></objattr></UIDEF>");
     provider = VRef<IResProvider>::Adopt(folder.attach(decoder.get()));
     providers.AddProvider(provider.get());
-    SetToolkitLogSink([this](std::string_view tag, int level, std::string_view text) {
+    SetToolkitLogSink([this](std::string_view tag, int level, std::string_view text, const LogSite&) {
       warnings.push_back(std::string(tag) + "/" + std::to_string(level) + ": " + std::string(text));
+      return true;
     });
   }
   void TearDown() override { SetToolkitLogSink({}); }

@@ -53,7 +53,11 @@ class WindowTreeTest : public ::testing::Test {
     };
     host.onCommand = [this](int id, std::u16string_view name) { commands.push_back({id, std::u16string(name)}); };
     VObjectDefaultRegister(registry);
-    SetToolkitLogSink([this](std::string_view, int, std::string_view text) { warnings.emplace_back(text); });
+    SetToolkitLogSink([this](std::string_view, int, std::string_view text, const LogSite& site) {
+      warnings.emplace_back(text);
+      sites.push_back(site);
+      return true;
+    });
     ASSERT_TRUE(document.load_string(kLayout));
     model = BuildHost(xml::child(document, "veneer"), host, registry);
     ASSERT_TRUE(model);
@@ -70,6 +74,7 @@ class WindowTreeTest : public ::testing::Test {
   pugi::xml_document document;
   std::unique_ptr<VHostModel> model;
   std::vector<std::string> warnings;
+  std::vector<LogSite> sites;
   std::vector<std::pair<int, std::u16string>> commands;
 };
 
@@ -124,9 +129,14 @@ TEST_F(WindowTreeTest, FindChildByName) {
   EXPECT_EQ(root().FindChildByName2(u"dup", "text", -1), root().Child(4));  // the direct child
   EXPECT_EQ(tabs->FindChildByName2(u"dup", "text", -1), tabs->GetPage(0)->Child(0));  // the earlier page
   warnings.clear();
+  sites.clear();
   EXPECT_EQ(root().FindChildByName2(u"pages", "text", -1), nullptr);
   EXPECT_EQ(warnings, std::vector<std::string>{"FindChildByName2 Failed, no window of class [text] with name of "
                                                "[pages] was found within [-1] levels"});
+  // The record names the lookup as its call site.
+  ASSERT_EQ(sites.size(), 1u);
+  EXPECT_EQ(sites[0].function, "veneer::VWindow::FindChildByName2");
+  EXPECT_TRUE(std::string_view(sites[0].file).ends_with("vwindow.cpp"));
   EXPECT_EQ(root().FindChildByName2(u"", "window", -1), nullptr);
   EXPECT_EQ(root().FindChildByName2(u"pages", "tabctrl", 0), nullptr);
 }

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "common/utf.h"
+#include "veneer/core/ui_context.h"
+#include "veneer/core/values.h"
 #include "veneer/xml/xml_names.h"
 
 namespace veneer {
@@ -80,6 +82,49 @@ bool VTabCtrl::SelectPage(int index) {
   curSel_ = index;
   if (onSelChanged) onSelChanged(from, index);
   return true;
+}
+
+// Integer attributes of the bar: decimal or "0x" hexadecimal, 0 for another text.
+static int integerValue(std::u16string_view value) { return static_cast<int>(parseInteger(value).value_or(0)); }
+
+bool VProgress::OnAttribute(std::string_view name, std::u16string_view value) {
+  if (xml::namesEqual(name, "bkgndSkin")) {
+    bkgndSkin_ = lookUpSkin(value);
+  } else if (xml::namesEqual(name, "posSkin")) {
+    posSkin_ = lookUpSkin(value);
+  } else if (xml::namesEqual(name, "min")) {
+    min_ = integerValue(value);  // not checked against max, as written
+  } else if (xml::namesEqual(name, "max")) {
+    max_ = integerValue(value);
+  } else if (xml::namesEqual(name, "value")) {
+    value_ = integerValue(value);
+  } else if (xml::namesEqual(name, "vertical")) {
+    vertical_ = integerValue(value);
+  } else if (xml::namesEqual(name, "showPercent")) {
+    showPercent_ = integerValue(value);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// At the scale the control has now; a later change of scale keeps the skin.
+VSkinObjBase* VProgress::lookUpSkin(std::u16string_view name) const {
+  if (Host().ui == nullptr) return nullptr;
+  return Host().ui->Skins().GetSkin(name, Host().scale);
+}
+
+void VProgress::SetRange(int min, int max) {
+  min_ = min;
+  max_ = max;
+  if (value_ > max_) value_ = max_;
+  if (value_ < min_) value_ = min_;
+}
+
+void VProgress::SetValue(int value) {
+  if (value < min_) value = min_;
+  if (value > max_) value = max_;
+  value_ = value;
 }
 
 }  // namespace veneer

@@ -108,6 +108,8 @@ class VTabCtrl : public VWindow {
   LayoutLength tabHeight_;
 };
 
+// A bar over a range: its state, attributes and clamping; drawing belongs to
+// the classes built on it.
 class VProgress : public VWindow {
  public:
   explicit VProgress(HostContext& host) : VWindow(host) {}
@@ -115,6 +117,33 @@ class VProgress : public VWindow {
   bool IsClass(std::string_view className) const override {
     return className == "progress" || VWindow::IsClass(className);
   }
+
+  // Stores both, then pulls the value into the new range (max first, then min).
+  void SetRange(int min, int max);
+  // Stores `value` raised to min, then lowered to max.
+  void SetValue(int value);
+  int Min() const { return min_; }
+  int Max() const { return max_; }
+  int Value() const { return value_; }
+  bool ShowPercent() const { return showPercent_ != 0; }
+  bool Vertical() const { return vertical_ != 0; }
+  VSkinObjBase* BackgroundSkin() const { return bkgndSkin_; }
+  VSkinObjBase* PositionSkin() const { return posSkin_; }
+
+ protected:
+  bool OnAttribute(std::string_view name, std::u16string_view value) override;
+  // Borrowed from the skin pool manager; the pools outlive the windows.
+  VSkinObjBase* bkgndSkin_ = nullptr;
+  VSkinObjBase* posSkin_ = nullptr;
+
+ private:
+  VSkinObjBase* lookUpSkin(std::u16string_view name) const;
+
+  int min_ = 0;
+  int max_ = 100;
+  int value_ = 0;
+  int showPercent_ = 0;
+  int vertical_ = 0;
 };
 
 }  // namespace veneer

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/utf.h"
+#include "veneer/core/toolkit_log.h"
 #include "veneer/core/ui_context.h"
 #include "veneer/core/values.h"
 #include "veneer/res/resource_id.h"
@@ -74,6 +75,11 @@ class TreeBuilder {
       if (!text.empty()) window.SetWindowText(resolve(text));
       if (!parent.Enabled()) window.SetEnabled(false);
       if (!parent.Visible()) window.SetVisible(false);
+      if (!window.OnCreate()) {
+        ToolkitWarning(std::string("warning!!! create window failed: ") + element.name());
+        parent.RemoveLastChild();
+        continue;
+      }
       createChildren(element, window);
       if (window.IsClass("tabctrl")) static_cast<VTabCtrl&>(window).ShowCurrentPage();
     }

@@ -43,6 +43,12 @@ VWindow* VWindow::AppendChild(std::unique_ptr<VWindow> child) {
   return children_.back().get();
 }
 
+void VWindow::RemoveLastChild() {
+  if (children_.empty()) return;
+  children_.pop_back();
+  layoutDirty_ = true;
+}
+
 bool VWindow::SetAttribute(std::string_view name, std::u16string_view value) {
   return OnAttribute(name, value) || windowAttribute(name, value) || styleAttribute(name, value) ||
          layoutAttribute(name, value);

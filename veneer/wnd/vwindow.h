@@ -16,6 +16,7 @@ namespace veneer {
 
 class VUiContext;
 class VSkinObjBase;
+class IRenderTarget;
 
 struct WindowRect {
   int left = 0, top = 0, right = 0, bottom = 0;
@@ -82,6 +83,8 @@ class VWindow {
   std::size_t ChildCount() const { return children_.size(); }
   VWindow* Child(std::size_t index) const { return index < children_.size() ? children_[index].get() : nullptr; }
   VWindow* AppendChild(std::unique_ptr<VWindow> child);
+  // Removes and destroys the last child.
+  void RemoveLastChild();
 
   // In host client coordinates.
   const WindowRect& Rect() const { return rect_; }
@@ -111,6 +114,16 @@ class VWindow {
   void OnLButtonUp();
 
   HostContext& Host() const { return *host_; }
+
+  // Called once the window's attributes and text are set, before its
+  // children are made; false makes the creation fail (the window is dropped).
+  virtual bool OnCreate() { return true; }
+  // Draws the window's own content (not its children); false leaves it to
+  // the toolkit's drawing of the skin and the text.
+  virtual bool OnPaint(IRenderTarget& target) const {
+    (void)target;
+    return false;
+  }
 
  protected:
   explicit VWindow(HostContext& host);
