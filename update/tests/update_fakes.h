@@ -1,0 +1,124 @@
+// Test doubles for the worker: a scripted HTTP response, an in-memory file
+// system with injected failures, and a sink that records every message.
+#pragma once
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "common/option_text.h"
+#include "update/update_ports.h"
+
+namespace update::testing {
+
+class FakeHttp final : public HttpSession {
+ public:
+  bool openFails = false;
+  int status = 200;
+  std::optional<std::uint64_t> length;  // no Content-Length when empty
+  std::vector<std::string> chunks;      // what each read delivers, in order
+  bool readFailsAtEnd = false;
+  std::u16string openedUrl;
+  bool open_ = false;
+  int closes = 0;
+
+  bool open(std::u16string_view url) override {
+    openedUrl = url;
+    open_ = !openFails;
+    return open_;
+  }
+  int statusCode() override { return status; }
+  bool contentLength(std::uint64_t& out) override {
+    if (!length) return false;
+    out = *length;
+    return true;
+  }
+  bool read(void* buffer, std::uint32_t size, std::uint32_t& got) override {
+    got = 0;
+    if (next_ == chunks.size()) return !readFailsAtEnd;
+    const std::string& chunk = chunks[next_++];
+    if (chunk.size() > size) throw std::logic_error("chunk larger than the read");
+    std::memcpy(buffer, chunk.data(), chunk.size());
+    got = static_cast<std::uint32_t>(chunk.size());
+    return true;
+  }
+  void close() override {
+    ++closes;
+    open_ = false;
+  }
+
+ private:
+  std::size_t next_ = 0;
+};
+
+class FakeFiles final : public UpdateFiles {
+ public:
+  std::map<std::u16string, std::string> files;
+  std::set<std::u16string> folders;
+  std::set<std::u16string> failCreate, failCopyTo, failMoveTo;
+  std::uint32_t writeLimit = UINT32_MAX;  // bytes a file takes before writes fall short
+  std::vector<std::string> calls;
+
+  void createFolder(std::u16string_view path) override {
+    calls.push_back("folder");
+    folders.insert(std::u16string(path));
+  }
+  std::unique_ptr<FileWriter> createFile(std::u16string_view path) override {
+    calls.push_back("create");
+    if (failCreate.count(std::u16string(path))) return nullptr;
+    files[std::u16string(path)].clear();
+    return std::make_unique<Writer>(files[std::u16string(path)], writeLimit);
+  }
+  bool copyFile(std::u16string_view from, std::u16string_view to) override {
+    calls.push_back("copy");
+    auto it = files.find(std::u16string(from));
+    if (it == files.end() || failCopyTo.count(std::u16string(to))) return false;
+    files[std::u16string(to)] = it->second;
+    return true;
+  }
+  bool moveReplacing(std::u16string_view from, std::u16string_view to) override {
+    calls.push_back("move");
+    auto it = files.find(std::u16string(from));
+    if (it == files.end() || failMoveTo.count(std::u16string(to))) return false;
+    files[std::u16string(to)] = it->second;
+    files.erase(std::u16string(from));
+    return true;
+  }
+  bool deleteFile(std::u16string_view path) override {
+    calls.push_back("delete");
+    return files.erase(std::u16string(path)) != 0;
+  }
+  bool samePath(std::u16string_view a, std::u16string_view b) override { return common::equalsIgnoringAsciiCase(a, b); }
+
+ private:
+  class Writer final : public FileWriter {
+   public:
+    Writer(std::string& content, std::uint32_t limit) : content_(content), limit_(limit) {}
+    bool write(const void* data, std::uint32_t size) override {
+      const std::uint32_t room = limit_ - static_cast<std::uint32_t>(std::min<std::size_t>(content_.size(), limit_));
+      const std::uint32_t n = std::min(size, room);
+      content_.append(static_cast<const char*>(data), n);
+      return n == size;
+    }
+
+   private:
+    std::string& content_;
+    std::uint32_t limit_;
+  };
+};
+
+// Messages as "P total received", "S w l" and "E text".
+class RecordingSink final : public UpdateSink {
+ public:
+  std::vector<std::string> messages;
+  void downloadProgress(std::uint32_t total, std::uint32_t received) override {
+    messages.push_back("P " + std::to_string(total) + " " + std::to_string(received));
+  }
+  void installStep(int w, int l) override { messages.push_back("S " + std::to_string(w) + " " + std::to_string(l)); }
+  void updateError(std::u16string_view text) override { messages.push_back("E " + std::string(text.begin(), text.end())); }
+};
+
+}  // namespace update::testing

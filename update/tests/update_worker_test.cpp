@@ -1,0 +1,186 @@
+// The worker's message sequence and what it leaves on disk, for good runs
+// and for every failure, with a scripted server and an in-memory disk.
+#include <gtest/gtest.h>
+
+#include "update/tests/update_fakes.h"
+#include "update/update_worker.h"
+
+namespace update {
+namespace {
+
+using testing::FakeFiles;
+using testing::FakeHttp;
+using testing::RecordingSink;
+using Messages = std::vector<std::string>;
+
+class UpdateWorkerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    args.dlurl = u"http://127.0.0.1/setup.exe";
+    args.dlpath = u"C:\\dl\\new\\setup.exe";
+    args.rppath = u"C:\\app\\setup.exe";
+    files.files[args.rppath] = "old installer";
+  }
+
+  int run() {
+    return RunUpdateWorker(args, WorkerPorts{http, files, sink, [](std::u16string_view key) {
+                                               return u"tr" + std::u16string(key);
+                                             }});
+  }
+  void serve(std::vector<std::string> chunks) {
+    std::uint64_t total = 0;
+    for (const auto& c : chunks) total += c.size();
+    http.length = total;
+    http.chunks = std::move(chunks);
+  }
+
+  UpdateArgs args;
+  FakeHttp http;
+  FakeFiles files;
+  RecordingSink sink;
+};
+
+// A good run: one (total, 0), one message per chunk before its write, then the four steps in order.
+TEST_F(UpdateWorkerTest, GoodRunSendsEveryMessageInOrder) {
+  serve({std::string(2048, 'a'), std::string(100, 'b'), std::string(2048, 'c')});
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(sink.messages, (Messages{"P 4196 0", "P 4196 2048", "P 4196 2148", "P 4196 4196", "S 3 0", "S 0 1",
+                                     "S 0 2", "S 0 0"}));
+  EXPECT_EQ(http.openedUrl, u"http://127.0.0.1/setup.exe");
+  EXPECT_EQ(http.closes, 1);
+  EXPECT_EQ(files.files[args.rppath], std::string(2048, 'a') + std::string(100, 'b') + std::string(2048, 'c'));
+  EXPECT_EQ(files.files.size(), 1u);  // the download and the staged copy are gone
+  EXPECT_EQ(files.folders, std::set<std::u16string>{u"C:\\dl\\new"});
+}
+
+// Content length 0: (0, 0), no read delivers anything, and an empty file replaces the old one.
+TEST_F(UpdateWorkerTest, EmptyBody) {
+  serve({});
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(sink.messages, (Messages{"P 0 0", "S 3 0", "S 0 1", "S 0 2", "S 0 0"}));
+  EXPECT_EQ(files.files[args.rppath], "");
+}
+
+// A replace path that does not exist yet is simply created.
+TEST_F(UpdateWorkerTest, MissingOldInstallerIsCreated) {
+  files.files.clear();
+  serve({"new"});
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(files.files[args.rppath], "new");
+}
+
+TEST_F(UpdateWorkerTest, NetworkErrors) {
+  http.openFails = true;
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(sink.messages, Messages{"E tr{net error}"});
+  EXPECT_TRUE(files.calls.empty());
+
+  // No Content-Length: the error comes right after connecting, even though a body could be read.
+  sink.messages.clear();
+  http = FakeHttp{};
+  http.chunks = {"body"};
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(sink.messages, Messages{"E tr{net error}"});
+  EXPECT_EQ(http.closes, 1);
+  EXPECT_EQ(files.files[args.rppath], "old installer");
+}
+
+// An error page is not downloaded over the installer, however long its body.
+TEST_F(UpdateWorkerTest, StatusOutside2xxIsANetworkError) {
+  serve({"<html>not found</html>"});
+  http.status = 404;
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(sink.messages, Messages{"E tr{net error}"});
+  EXPECT_TRUE(files.calls.empty());
+  EXPECT_EQ(files.files[args.rppath], "old installer");
+}
+
+TEST_F(UpdateWorkerTest, LengthsOf2GiBAndMoreAreRefused) {
+  http.length = 0x80000000u;
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(sink.messages, Messages{"E tr{net error}"});
+}
+
+// A transfer that ends before the announced length keeps the old installer.
+TEST_F(UpdateWorkerTest, ShortTransferKeepsTheOldInstaller) {
+  serve({std::string(2048, 'a'), "b"});
+  http.length = 5000;
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(sink.messages, (Messages{"P 5000 0", "P 5000 2048", "P 5000 2049", "E tr{viryfy fail}"}));
+  EXPECT_EQ(files.files[args.rppath], "old installer");
+
+  // A read that fails midway ends the transfer the same way.
+  sink.messages.clear();
+  http = FakeHttp{};
+  http.length = 10;
+  http.chunks = {"12345"};
+  http.readFailsAtEnd = true;
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(sink.messages.back(), "E tr{viryfy fail}");
+  EXPECT_EQ(files.files[args.rppath], "old installer");
+}
+
+// A write that falls short is a file error, not a silently shorter installer.
+TEST_F(UpdateWorkerTest, FailedWriteIsAFileError) {
+  serve({std::string(2048, 'a'), std::string(2048, 'b')});
+  files.writeLimit = 3000;
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(sink.messages, (Messages{"P 4096 0", "P 4096 2048", "P 4096 4096", "E tr{create file error}"}));
+  EXPECT_EQ(files.files[args.rppath], "old installer");
+}
+
+TEST_F(UpdateWorkerTest, DownloadFileThatCannotBeCreated) {
+  serve({"x"});
+  files.failCreate.insert(args.dlpath);
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(sink.messages, (Messages{"P 1 0", "E tr{create file error}"}));
+  EXPECT_EQ(http.closes, 1);
+  // Paths that do not fit the 260-character buffers are refused the same way.
+  sink.messages.clear();
+  http = FakeHttp{};
+  serve({"x"});
+  args.dlpath = u"C:\\" + std::u16string(300, u'd');
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(sink.messages.back(), "E tr{create file error}");
+}
+
+// The same file under two spellings is refused before anything is downloaded or deleted.
+TEST_F(UpdateWorkerTest, ReplacePathEqualToDownloadPathIsRefused) {
+  args.dlpath = u"c:\\APP\\Setup.exe";
+  serve({"x"});
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(sink.messages, Messages{"E tr{replace fail}"});
+  EXPECT_TRUE(files.calls.empty());
+  EXPECT_EQ(http.openedUrl, u"");
+  EXPECT_EQ(files.files[args.rppath], "old installer");
+}
+
+// A failed copy or a failed move leaves the old installer and the download where they were.
+TEST_F(UpdateWorkerTest, FailedReplacementKeepsTheOldInstaller) {
+  serve({"new"});
+  files.failCopyTo.insert(StagingPathFor(args.rppath));
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(sink.messages, (Messages{"P 3 0", "P 3 3", "S 3 0", "E tr{replace fail}"}));
+  EXPECT_EQ(files.files[args.rppath], "old installer");
+  EXPECT_EQ(files.files[args.dlpath], "new");
+
+  sink.messages.clear();
+  files.failCopyTo.clear();
+  files.failMoveTo.insert(args.rppath);  // the old installer is in use
+  http = FakeHttp{};
+  serve({"new"});
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(sink.messages, (Messages{"P 3 0", "P 3 3", "S 3 0", "S 0 1", "E tr{replace fail}"}));
+  EXPECT_EQ(files.files[args.rppath], "old installer");
+  EXPECT_EQ(files.files.count(StagingPathFor(args.rppath)), 0u);
+}
+
+TEST(FolderOfTest, CutsTheLastComponent) {
+  EXPECT_EQ(FolderOf(u"C:\\a\\b\\f.exe"), u"C:\\a\\b");
+  EXPECT_EQ(FolderOf(u"C:\\f.exe"), u"C:\\");
+  EXPECT_EQ(FolderOf(u"f.exe"), u"");
+  EXPECT_EQ(FolderOf(u"/tmp/x"), u"/tmp");
+}
+
+}  // namespace
+}  // namespace update

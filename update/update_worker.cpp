@@ -1,0 +1,114 @@
+#include "update/update_worker.h"
+
+#include <memory>
+
+namespace update {
+namespace {
+
+constexpr int kDone = 0;
+constexpr int kFailed = 1;
+
+class Worker {
+ public:
+  Worker(const UpdateArgs& args, WorkerPorts& ports) : args_(args), ports_(ports) {}
+
+  int run() {
+    // Downloading over the installer itself would destroy it before anything
+    // was received; a replace path the window cannot start is refused as well.
+    if (args_.rppath.size() >= kMaxPath || ports_.files.samePath(args_.dlpath, args_.rppath)) {
+      return fail(u"{replace fail}", kDone);
+    }
+    if (!ports_.http.open(args_.dlurl)) return fail(u"{net error}", kFailed);
+    const int status = ports_.http.statusCode();
+    std::uint64_t length = 0;
+    // An error page is no installer, and a length the window cannot count is refused.
+    if (status < 200 || status > 299 || !ports_.http.contentLength(length) || length > kLargestDownload) {
+      ports_.http.close();
+      return fail(u"{net error}", kFailed);
+    }
+    const auto total = static_cast<std::uint32_t>(length);
+    ports_.sink.downloadProgress(total, 0);
+
+    const int downloaded = download(total);
+    if (downloaded != kDone) return downloaded;
+    ports_.sink.installStep(3, 0);
+    return replace();
+  }
+
+ private:
+  int fail(std::u16string_view key, int result) {
+    const std::u16string text = ports_.translate(key);
+    ports_.sink.updateError(text);
+    return result;
+  }
+
+  int download(std::uint32_t total) {
+    auto buffer = std::make_unique<unsigned char[]>(kChunkSize);
+    std::unique_ptr<FileWriter> file;
+    if (args_.dlpath.size() < kMaxPath) {
+      ports_.files.createFolder(FolderOf(args_.dlpath));
+      file = ports_.files.createFile(args_.dlpath);
+    }
+    if (!file) {
+      ports_.http.close();
+      return fail(u"{create file error}", kFailed);
+    }
+    std::uint32_t received = 0;
+    bool written = true;
+    for (;;) {
+      std::uint32_t got = 0;
+      if (!ports_.http.read(buffer.get(), kChunkSize, got) || got == 0) break;
+      received += got;
+      ports_.sink.downloadProgress(total, received);
+      if (!file->write(buffer.get(), got)) {
+        written = false;
+        break;
+      }
+    }
+    file.reset();
+    buffer.reset();
+    ports_.http.close();
+    // A short file on disk or a transfer that ended early must not replace the installer.
+    if (!written) return fail(u"{create file error}", kFailed);
+    if (received != total) return fail(u"{viryfy fail}", kFailed);
+    return kDone;
+  }
+
+  // The old installer is replaced in one step by a copy staged beside it, so
+  // that a failed copy leaves it as it was.
+  int replace() {
+    const std::u16string staged = StagingPathFor(args_.rppath);
+    if (!ports_.files.copyFile(args_.dlpath, staged)) {
+      ports_.files.deleteFile(staged);
+      return fail(u"{replace fail}", kDone);
+    }
+    ports_.sink.installStep(0, 1);
+    if (!ports_.files.moveReplacing(staged, args_.rppath)) {
+      ports_.files.deleteFile(staged);
+      return fail(u"{replace fail}", kDone);
+    }
+    ports_.sink.installStep(0, 2);
+    ports_.files.deleteFile(args_.dlpath);
+    ports_.sink.installStep(0, 0);
+    return kDone;
+  }
+
+  const UpdateArgs& args_;
+  WorkerPorts& ports_;
+};
+
+}  // namespace
+
+int RunUpdateWorker(const UpdateArgs& args, WorkerPorts ports) { return Worker(args, ports).run(); }
+
+std::u16string FolderOf(std::u16string_view path) {
+  const std::size_t slash = path.find_last_of(u"\\/");
+  if (slash == std::u16string_view::npos) return {};
+  // A file in a drive's root keeps the root: "C:\f.exe" -> "C:\", not the drive's current folder.
+  const bool driveRoot = slash == 2 && path[1] == u':';
+  return std::u16string(path.substr(0, driveRoot ? slash + 1 : slash));
+}
+
+std::u16string StagingPathFor(std::u16string_view rppath) { return std::u16string(rppath) + u".download"; }
+
+}  // namespace update

@@ -1,0 +1,48 @@
+// The download and replacement worker: fetches `dlurl` into `dlpath` in
+// 2048-byte chunks, puts it in place of `rppath` and reports every step to
+// the window. Runs once, on its own thread; shows nothing itself.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "update/update_args.h"
+#include "update/update_ports.h"
+
+namespace update {
+
+// Message numbers of the window (WM_APP + n).
+inline constexpr unsigned UM_DOWNLOAD_PROGRESS = 0x8001;
+inline constexpr unsigned UM_REPLACE_PROGRESS = 0x8002;
+inline constexpr unsigned UM_INSTALL_STEP = 0x8003;
+inline constexpr unsigned UM_UPDATE_ERROR = 0x8004;
+
+inline constexpr std::uint32_t kChunkSize = 2048;
+// Paths are held in buffers of this many characters, the terminator included.
+inline constexpr std::size_t kMaxPath = 260;
+// Lengths from here on do not fit the window's signed 32-bit counts.
+inline constexpr std::uint64_t kLargestDownload = 0x7FFFFFFF;
+
+// Translates a key of the context "rt.msg".
+using TranslateMessage = std::function<std::u16string(std::u16string_view key)>;
+
+struct WorkerPorts {
+  HttpSession& http;
+  UpdateFiles& files;
+  UpdateSink& sink;
+  TranslateMessage translate;
+};
+
+// 0 once the replacement was reached (done or "{replace fail}"), 1 after a
+// network, file or incomplete-download error.
+int RunUpdateWorker(const UpdateArgs& args, WorkerPorts ports);
+
+// `path` without its last component ("C:\d\f.exe" -> "C:\d"); empty when it has no folder.
+std::u16string FolderOf(std::u16string_view path);
+
+// Where the download is staged beside the installer it replaces.
+std::u16string StagingPathFor(std::u16string_view rppath);
+
+}  // namespace update
