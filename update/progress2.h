@@ -18,7 +18,8 @@ struct PixelPoint {
 class VProgress2 : public VProgress {
  public:
   explicit VProgress2(HostContext& host) : VProgress(host) {}
-  const char* ClassName() const override { return "progress2"; }
+  static constexpr const char* kClassName = "progress2";
+  const char* ClassName() const override { return kClassName; }
   static constexpr const char* BaseClassName() { return "progress"; }
   bool IsClass(std::string_view className) const override {
     return className == "progress2" || VProgress::IsClass(className);

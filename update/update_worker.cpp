@@ -15,7 +15,8 @@ class Worker {
   int run() {
     // Downloading over the installer itself would destroy it before anything
     // was received; a replace path the window cannot start is refused as well.
-    if (args_.rppath.size() >= kMaxPath || ports_.files.samePath(args_.dlpath, args_.rppath)) {
+    const bool sameFile = !args_.dlpath.empty() && ports_.files.samePath(args_.dlpath, args_.rppath);
+    if (args_.rppath.size() >= kMaxPath || sameFile) {
       return fail(u"{replace fail}", kDone);
     }
     if (!ports_.http.open(args_.dlurl)) return fail(u"{net error}", kFailed);

@@ -12,15 +12,15 @@ std::wstring windowsPath(const char* unixPath) {
   return path;
 }
 
-Process start(const std::wstring& program, const std::wstring& arguments) {
+Process start(const std::wstring& program, const std::wstring& arguments, const std::wstring& workingFolder) {
   std::wstring commandLine = L"\"" + program + L"\" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   Process process;
-  if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                     &info)) {
-    CloseHandle(info.hThread);
+  if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                     workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info)) {
+    common::UniqueHandle thread(info.hThread);
     process.handle.reset(info.hProcess);
     process.pid = info.dwProcessId;
   }

@@ -40,8 +40,9 @@ struct Process {
   DWORD pid = 0;
 };
 
-// Starts `program` with `arguments` (the program's quoted path is token 0).
-Process start(const std::wstring& program, const std::wstring& arguments);
+// Starts `program` with `arguments` (the program's quoted path is token 0),
+// in `workingFolder` when one is given.
+Process start(const std::wstring& program, const std::wstring& arguments, const std::wstring& workingFolder = {});
 
 // The exit code, or nothing when the process has not ended within `millis`.
 std::optional<DWORD> waitExit(HANDLE process, DWORD millis);

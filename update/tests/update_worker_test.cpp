@@ -175,6 +175,14 @@ TEST_F(UpdateWorkerTest, FailedReplacementKeepsTheOldInstaller) {
   EXPECT_EQ(files.files.count(StagingPathFor(args.rppath)), 0u);
 }
 
+// No options at all: the empty URL fails to open, a network error, as before any path is looked at.
+TEST_F(UpdateWorkerTest, EmptyOptionsGiveANetworkError) {
+  args = UpdateArgs{};
+  http.openFails = true;  // as an empty URL does
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(sink.messages, Messages{"E tr{net error}"});
+}
+
 TEST(FolderOfTest, CutsTheLastComponent) {
   EXPECT_EQ(FolderOf(u"C:\\a\\b\\f.exe"), u"C:\\a\\b");
   EXPECT_EQ(FolderOf(u"C:\\f.exe"), u"C:\\");

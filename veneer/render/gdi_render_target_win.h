@@ -45,3 +45,14 @@ class GdiRenderTarget final : public IRenderTarget {
 LayoutSize MeasureTextGdi(std::u16string_view text, const std::wstring& fontFace, int fontHeight);
 
 }  // namespace veneer
+
+namespace veneer {
+
+// The GDI back end's factory: its bitmaps are 32-bit pixel blocks that the
+// GDI render target blends through a DIB section.
+class VRenderFactory_GDI final : public TRenderFactoryImpl<IRenderFactory> {
+ public:
+  IBitmap* CreateBitmap() override { return new VBitmap; }
+};
+
+}  // namespace veneer

@@ -24,7 +24,7 @@ IBitmap* VImageFrames::Frame(int index) const {
 
 namespace {
 
-class SoftwareRenderFactory final : public TObjRefImpl<IRenderFactory> {
+class SoftwareRenderFactory final : public TRenderFactoryImpl<IRenderFactory> {
  public:
   IBitmap* CreateBitmap() override { return new VBitmap; }
 };

@@ -63,6 +63,20 @@ class VImageFrames final : public TObjRefImpl<IImageFrames> {
 class IRenderFactory : public IObjRef {
  public:
   virtual IBitmap* CreateBitmap() = 0;  // empty, one reference for the caller
+  // The decoder that images for this back end are read with (a reference of its own).
+  virtual void SetImgDecoderFactory(IImageDecoder* decoder) = 0;
+  virtual IImageDecoder* GetImgDecoderFactory() const = 0;  // borrowed; may be null
+};
+
+// The usual implementation of the decoder slot.
+template <class Interface>
+class TRenderFactoryImpl : public TObjRefImpl<Interface> {
+ public:
+  void SetImgDecoderFactory(IImageDecoder* decoder) override { decoder_ = VRef<IImageDecoder>::Share(decoder); }
+  IImageDecoder* GetImgDecoderFactory() const override { return decoder_.get(); }
+
+ private:
+  VRef<IImageDecoder> decoder_;
 };
 
 // The application's render factory (the software one until another is set);

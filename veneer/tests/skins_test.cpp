@@ -181,7 +181,7 @@ TEST_F(DefinitionsTest, OwnAttributeWinsOverItsClass) {
 
 // Images decode into bitmaps of the render factory that is set.
 TEST_F(DefinitionsTest, RenderFactoryHook) {
-  struct CountingFactory final : TObjRefImpl<IRenderFactory> {
+  struct CountingFactory final : TRenderFactoryImpl<IRenderFactory> {
     int made = 0;
     IBitmap* CreateBitmap() override {
       ++made;

@@ -36,7 +36,11 @@ class VImageWnd : public VWindow {
 
 class VButton : public VWindow {
  public:
-  explicit VButton(HostContext& host) : VWindow(host) {}
+  // A button's text is centred unless its layout says otherwise.
+  explicit VButton(HostContext& host) : VWindow(host) {
+    SetAttribute("align", u"center");
+    SetAttribute("valign", u"middle");
+  }
   const char* ClassName() const override { return "button"; }
   bool IsClass(std::string_view className) const override {
     return className == "button" || VWindow::IsClass(className);

@@ -10,32 +10,32 @@
 namespace veneer {
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"VeneerHostWnd";
 constexpr WPARAM kMoveWithCaption = 0xF012;  // SC_MOVE | HTCAPTION
 
-void registerClass() {
-  static const bool registered = [] {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = DefWindowProcW;  // replaced per window at creation
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kWindowClass;
-    return RegisterClassExW(&windowClass) != 0;
-  }();
-  (void)registered;
+bool registerClass(const std::wstring& name) {
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof existing;
+  if (GetClassInfoExW(GetModuleHandleW(nullptr), name.c_str(), &existing)) return true;
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = CS_DBLCLKS;
+  windowClass.lpfnWndProc = DefWindowProcW;  // replaced per window at creation
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = name.c_str();
+  return RegisterClassExW(&windowClass) != 0;
 }
 
 }  // namespace
 
-VHostWnd::VHostWnd(VUiContext& ui, const VObjectFactoryMgr& registry) : ui_(ui), registry_(registry) {
+VHostWnd::VHostWnd(VUiContext& ui, const VObjectFactoryMgr& registry, std::wstring className)
+    : ui_(ui), registry_(registry), className_(std::move(className)) {
   host_.ui = &ui;
   const VUiDefinitions* definitions = ui.Definitions();
   fontFace_ = common::toWide(definitions ? definitions->font.face : DefaultFont{}.face);
   host_.measureText = [this](std::u16string_view text, int) { return MeasureTextGdi(text, fontFace_, fontHeight()); };
   host_.onCommand = [this](int id, std::u16string_view name) {
-    if (onCommand) onCommand(id, name);
+    if (!OnCommand(id, name) && onCommand) onCommand(id, name);
   };
 }
 
@@ -49,7 +49,7 @@ int VHostWnd::fontHeight() const {
   return size * host_.scale / 100;
 }
 
-bool VHostWnd::Create(pugi::xml_node veneerElement, int x, int y, int showCommand) {
+bool VHostWnd::Create(pugi::xml_node veneerElement, int x, int y, HWND parent) {
   model_ = BuildHost(veneerElement, host_, registry_);
   const HostAttributes& a = model_->attributes;
   DWORD style = WS_POPUP | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
@@ -60,24 +60,34 @@ bool VHostWnd::Create(pugi::xml_node veneerElement, int x, int y, int showComman
   if (a.translucent || a.alpha < 255) exStyle |= WS_EX_LAYERED;
   if (a.wndStyleEx) exStyle = static_cast<DWORD>(*a.wndStyleEx);
   const LayoutSize size = model_->InitialSize(host_);
-  registerClass();
+  if (!registerClass(className_)) return false;
   const std::wstring title = common::toWide(model_->ShownTitle(host_));
-  window_ = CreateWindowExW(exStyle, kWindowClass, title.c_str(), style, x, y, size.width, size.height, nullptr,
+  window_ = CreateWindowExW(exStyle, className_.c_str(), title.c_str(), style, x, y, size.width, size.height, parent,
                             nullptr, GetModuleHandleW(nullptr), nullptr);
   if (window_ == nullptr) return false;
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&VHostWnd::windowProc));
   if (exStyle & WS_EX_LAYERED) SetLayeredWindowAttributes(window_, 0, static_cast<BYTE>(a.alpha), LWA_ALPHA);
   layout();
+  return true;
+}
+
+void VHostWnd::Show(int showCommand) {
+  if (window_ == nullptr) return;
   ShowWindow(window_, showCommand);
   UpdateWindow(window_);
-  return true;
+}
+
+void VHostWnd::SetScale(int scale) {
+  host_.scale = scale;
+  if (VWindow* root = Root()) root->DispatchScale(scale);
+  layout();
 }
 
 LRESULT CALLBACK VHostWnd::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<VHostWnd*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-  return self->handle(message, wParam, lParam);
+  return self->HandleMessage(message, wParam, lParam);
 }
 
 void VHostWnd::layout() {
@@ -101,7 +111,7 @@ void VHostWnd::paint() {
   EndPaint(window_, &ps);
 }
 
-LRESULT VHostWnd::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT VHostWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT:
       paint();
@@ -148,8 +158,7 @@ LRESULT VHostWnd::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case kScaleMessage:
-      if (VWindow* root = Root()) root->DispatchScale(static_cast<int>(wParam));
-      layout();
+      SetScale(static_cast<int>(wParam));
       return 0;
     case WM_DESTROY: {
       const LONG style = GetWindowLongW(window_, GWL_STYLE);

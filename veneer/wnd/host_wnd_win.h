@@ -19,23 +19,41 @@ inline constexpr UINT kScaleMessage = 2024;  // wParam: the new scale in percent
 
 class VHostWnd {
  public:
-  VHostWnd(VUiContext& ui, const VObjectFactoryMgr& registry);
-  ~VHostWnd();
+  // `className` is the window class the host windows are registered under.
+  VHostWnd(VUiContext& ui, const VObjectFactoryMgr& registry, std::wstring className = L"VeneerHostWnd");
+  virtual ~VHostWnd();
   VHostWnd(const VHostWnd&) = delete;
   VHostWnd& operator=(const VHostWnd&) = delete;
 
-  // Builds the tree from the `VENEER` element and creates the window at (x, y).
-  bool Create(pugi::xml_node veneerElement, int x, int y, int showCommand);
+  // Builds the tree from the `VENEER` element and creates the window, hidden,
+  // at (x, y) with the layout's size; `Show` shows it.
+  bool Create(pugi::xml_node veneerElement, int x, int y, HWND parent = nullptr);
+  // Shows the window and paints it at once.
+  void Show(int showCommand);
   HWND Handle() const { return window_; }
   VWindow* Root() const { return model_ ? model_->root.get() : nullptr; }
   HostContext& Context() { return host_; }
+  int Scale() const { return host_.scale; }
+  // The new scale for the host and its whole tree (the scale message), then a new layout.
+  void SetScale(int scale);
+  // Lays the tree out again in the client area and repaints.
+  void Relayout() { layout(); }
 
-  // Receives EventCmd (id and name of the window clicked).
+  // Receives EventCmd (id and name of the window clicked) that OnCommand leaves.
   std::function<void(int id, std::u16string_view name)> onCommand;
+
+ protected:
+  // The window's messages; what a derived window does not handle goes here.
+  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // EventCmd from a control; true when handled.
+  virtual bool OnCommand(int id, std::u16string_view name) {
+    (void)id;
+    (void)name;
+    return false;
+  }
 
  private:
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
   void paint();
   void layout();
   int fontHeight() const;
@@ -44,6 +62,7 @@ class VHostWnd {
   const VObjectFactoryMgr& registry_;
   HostContext host_;
   std::unique_ptr<VHostModel> model_;
+  std::wstring className_;
   HWND window_ = nullptr;
   VWindow* pressed_ = nullptr;
   std::wstring fontFace_;

@@ -30,6 +30,13 @@ class VObjectFactoryMgr {
   std::map<std::string, WindowFactory> windows_;  // lower-cased names
 };
 
+// The class factory of window class T, registered under T's class name
+// (the registry keys names in lower case).
+template <class T>
+struct TplVObjectFactory {
+  std::unique_ptr<VWindow> operator()(HostContext& host) const { return std::make_unique<T>(host); }
+};
+
 // The standard registrar: the classes the system's layouts use, the other
 // standard names as plain windows, and the layout and skin class names.
 void VObjectDefaultRegister(VObjectFactoryMgr& registry);

@@ -61,7 +61,8 @@ TEST(HostWindow, RendersAndRaisesCommands) {
   VHostWnd host(ui, registry);
   std::vector<std::pair<int, std::u16string>> commands;
   host.onCommand = [&](int id, std::u16string_view name) { commands.push_back({id, std::u16string(name)}); };
-  ASSERT_TRUE(host.Create(xml::child(document, "veneer"), 50, 50, SW_SHOWNORMAL));
+  ASSERT_TRUE(host.Create(xml::child(document, "veneer"), 50, 50));
+  host.Show(SW_SHOWNORMAL);
   SetForegroundWindow(host.Handle());
   pump(700);
 

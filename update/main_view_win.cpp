@@ -1,0 +1,173 @@
+#include "update/main_view_win.h"
+
+#include <string>
+
+#include "common/unique_handle_win.h"
+#include "common/wide_win.h"
+#include "update/window_sink_win.h"
+#include "veneer/xml/xml_names.h"
+
+namespace update {
+namespace {
+
+// The platform's major version; Windows before Vista (6) gets no scaling.
+DWORD majorVersion() {
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (!GetVersionExW(&info)) return 0;
+#pragma GCC diagnostic pop
+  return info.dwMajorVersion;
+}
+
+int screenDpi() {
+  HDC screen = GetDC(nullptr);
+  if (screen == nullptr) return 96;
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+veneer::WindowRect fromRect(const RECT& r) { return veneer::WindowRect{r.left, r.top, r.right, r.bottom}; }
+
+}  // namespace
+
+bool MainView::CreateFromLayout(std::u16string_view layoutId) {
+  pugi::xml_document document;
+  if (!app_.LoadXmlDocument(document, layoutId)) return false;
+  return Create(veneer::xml::child(document, "veneer"), 0, 0);
+}
+
+LRESULT MainView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto w = static_cast<std::int32_t>(wParam);
+  const auto l = static_cast<std::int32_t>(lParam);
+  switch (message) {
+    case WM_INITDIALOG:
+      OnInitDialog();
+      return 0;
+    case UM_DOWNLOAD_PROGRESS: {
+      const Shown before = shown();
+      pages_.OnDownloadProgress(w, l);
+      refreshIfChanged(before);
+      return 0;
+    }
+    case UM_REPLACE_PROGRESS: {
+      const Shown before = shown();
+      pages_.OnReplaceProgress(w, l);
+      refreshIfChanged(before);
+      return 0;
+    }
+    case UM_INSTALL_STEP: {
+      const Shown before = shown();
+      pages_.OnInstallStep(w, l);
+      refreshIfChanged(before);
+      return 0;
+    }
+    case UM_UPDATE_ERROR: {
+      const auto* text = reinterpret_cast<const wchar_t*>(lParam);
+      const std::u16string copy = text != nullptr ? common::fromWide(text) : std::u16string();
+      pages_.OnUpdateError(text != nullptr ? copy.c_str() : nullptr);
+      Relayout();
+      return 0;
+    }
+    case WM_DISPLAYCHANGE:
+      OnDisplayChange();
+      return 0;
+    default:
+      return VHostWnd::HandleMessage(message, wParam, lParam);
+  }
+}
+
+void MainView::OnInitDialog() {
+  SendMessageW(Handle(), WM_DISPLAYCHANGE, 0, 0);
+  if (Root() != nullptr) pages_.Init(*Root());
+  Relayout();
+  if (args_ != nullptr) StartUpdateWorker(Handle(), *args_, app_.GetTranslator());
+}
+
+bool MainView::OnCommand(int id, std::u16string_view) {
+  switch (ActionForCommand(id)) {
+    case CommandAction::kClose:
+      DestroyWindow(Handle());
+      return true;
+    case CommandAction::kStartInstallerAndClose:
+      StartInstaller();
+      DestroyWindow(Handle());
+      return true;
+    case CommandAction::kNone:
+      return false;
+  }
+  return false;
+}
+
+void MainView::StartInstaller() {
+  if (args_ == nullptr) return;
+  const std::optional<InstallerLaunch> launch = InstallerLaunchFor(args_->rppath);
+  if (!launch) return;
+  std::wstring commandLine = common::toWide(launch->commandLine);  // CreateProcessW may write to it
+  const std::wstring folder = common::toWide(launch->folder);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  // Whether it starts is not reported: the window closes either way.
+  if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                     folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
+    common::UniqueHandle processHandle(process.hProcess);
+    common::UniqueHandle threadHandle(process.hThread);
+  }
+}
+
+void MainView::OnDisplayChange() {
+  if (majorVersion() < 6) return;
+  const int newScale = ScaleForDpi(screenDpi());
+  RECT current{};
+  GetWindowRect(Handle(), &current);
+  const veneer::WindowRect resized = RescaleRect(fromRect(current), newScale, Scale());
+  SetWindowPos(Handle(), nullptr, 0, 0, resized.Width(), resized.Height(),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageW(Handle(), veneer::kScaleMessage, static_cast<WPARAM>(newScale), 0);
+  Centre();
+}
+
+void MainView::Centre() {
+  HWND reference = GetWindow(Handle(), GW_CHILD);
+  if (reference == nullptr) reference = GetActiveWindow();
+  if (reference != nullptr && (!IsWindowVisible(reference) || IsIconic(reference))) reference = nullptr;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromWindow(reference ? reference : Handle(), MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  RECT window{};
+  GetWindowRect(Handle(), &window);
+  std::optional<veneer::WindowRect> around;
+  if (reference != nullptr) {
+    RECT r{};
+    GetWindowRect(reference, &r);
+    around = fromRect(r);
+  }
+  const veneer::PixelPoint at = CentredPosition(fromRect(window), around, fromRect(monitor.rcWork));
+  SetWindowPos(Handle(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+MainView::Shown MainView::shown() const {
+  Shown now;
+  now.page = pages_.CurrentPage();
+  if (const veneer::VProgress2* bar = pages_.Progress()) {
+    now.bar = bar;
+    const int span = bar->Max() - bar->Min();
+    if (span > 0) {
+      const std::int64_t done = static_cast<std::int64_t>(bar->Value()) - bar->Min();
+      now.fill = static_cast<int>(done * bar->Rect().Width() / span);
+      now.percent = static_cast<int>(done * 100 / span);
+    }
+  }
+  if (pages_.ErrorInfo() != nullptr) now.error = pages_.ErrorInfo()->WindowText();
+  return now;
+}
+
+void MainView::refreshIfChanged(const Shown& before) {
+  if (shown() == before) return;
+  Relayout();  // a page change lays the shown page out; the bar repaints with it
+}
+
+}  // namespace update

@@ -1,0 +1,55 @@
+// The updater's window: the host window built from "LAYOUT:main_view" that
+// starts the worker, turns its messages into pages, and starts the new
+// installer from the done button. UI thread only, apart from the messages
+// the worker sends it synchronously.
+#pragma once
+
+#include <windows.h>
+
+#include "update/update_args.h"
+#include "update/update_pages.h"
+#include "veneer/wnd/application_win.h"
+#include "veneer/wnd/host_wnd_win.h"
+
+namespace update {
+
+class MainView final : public veneer::VHostWnd {
+ public:
+  explicit MainView(veneer::VApplication& app) : VHostWnd(app.Ui(), app.Factories(), app.HostClassName()), app_(app) {}
+
+  // Builds the window from its layout, hidden, with no parent; false when it cannot.
+  bool CreateFromLayout(std::u16string_view layoutId);
+  // Not owned; set before WM_INITDIALOG and not changed afterwards.
+  void SetArgs(const UpdateArgs* args) { args_ = args; }
+  // Centres the window on its reference window or its monitor's work area.
+  void Centre();
+  const UpdatePages& Pages() const { return pages_; }
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  bool OnCommand(int id, std::u16string_view name) override;
+
+ private:
+  void OnInitDialog();
+  void OnDisplayChange();
+  void StartInstaller();
+  // What the window shows: the page, the bar's fill and percentage, the error text.
+  struct Shown {
+    int page = -1;
+    const void* bar = nullptr;
+    int fill = 0;
+    int percent = 0;
+    std::u16string error;
+    bool operator==(const Shown&) const = default;
+  };
+  Shown shown() const;
+  // Repaints only when what the window shows has changed: the worker sends a
+  // message per 2048 bytes, far more than the eye needs.
+  void refreshIfChanged(const Shown& before);
+
+  veneer::VApplication& app_;
+  const UpdateArgs* args_ = nullptr;
+  UpdatePages pages_;
+};
+
+}  // namespace update

@@ -1,0 +1,69 @@
+#include "update/update_files_win.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "common/unique_handle_win.h"
+#include "common/wide_win.h"
+
+namespace update {
+namespace {
+
+class Win32FileWriter final : public FileWriter {
+ public:
+  explicit Win32FileWriter(common::UniqueFile file) : file_(std::move(file)) {}
+  bool write(const void* data, std::uint32_t size) override {
+    DWORD written = 0;
+    return WriteFile(file_.get(), data, size, &written, nullptr) && written == size;
+  }
+
+ private:
+  common::UniqueFile file_;
+};
+
+std::wstring fullPath(std::u16string_view path) {
+  const std::wstring given = common::toWide(path);
+  const DWORD needed = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return given;
+  std::wstring full(needed, L'\0');
+  const DWORD n = GetFullPathNameW(given.c_str(), needed, full.data(), nullptr);
+  if (n == 0 || n >= needed) return given;
+  full.resize(n);
+  return full;
+}
+
+}  // namespace
+
+void Win32UpdateFiles::createFolder(std::u16string_view path) {
+  CreateDirectoryW(common::toWide(path).c_str(), nullptr);
+}
+
+std::unique_ptr<FileWriter> Win32UpdateFiles::createFile(std::u16string_view path) {
+  common::UniqueFile file(CreateFileW(common::toWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                      nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return nullptr;
+  return std::make_unique<Win32FileWriter>(std::move(file));
+}
+
+bool Win32UpdateFiles::copyFile(std::u16string_view from, std::u16string_view to) {
+  return CopyFileW(common::toWide(from).c_str(), common::toWide(to).c_str(), FALSE) != FALSE;
+}
+
+bool Win32UpdateFiles::moveReplacing(std::u16string_view from, std::u16string_view to) {
+  return MoveFileExW(common::toWide(from).c_str(), common::toWide(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+bool Win32UpdateFiles::deleteFile(std::u16string_view path) {
+  return DeleteFileW(common::toWide(path).c_str()) != FALSE;
+}
+
+bool Win32UpdateFiles::samePath(std::u16string_view a, std::u16string_view b) {
+  const std::wstring fullA = fullPath(a);
+  const std::wstring fullB = fullPath(b);
+  return CompareStringOrdinal(fullA.c_str(), static_cast<int>(fullA.size()), fullB.c_str(),
+                              static_cast<int>(fullB.size()), TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace update

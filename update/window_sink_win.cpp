@@ -1,0 +1,43 @@
+#include "update/window_sink_win.h"
+
+#include <memory>
+
+#include "common/unique_handle_win.h"
+#include "update/http_session_win.h"
+#include "update/update_files_win.h"
+#include "veneer/i18n/translator.h"
+
+namespace update {
+namespace {
+
+struct WorkerStart {
+  HWND window;
+  UpdateArgs args;
+  veneer::VRef<veneer::IVTranslatorMgr> translations;
+};
+
+DWORD WINAPI updateWorkerThread(void* parameter) {
+  std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(parameter));
+  WinInetSession http;
+  Win32UpdateFiles files;
+  WindowSink sink(start->window);
+  veneer::IVTranslatorMgr& translations = *start->translations;
+  const int result = RunUpdateWorker(
+      start->args, WorkerPorts{http, files, sink, [&translations](std::u16string_view key) {
+                                 return translations.Translate(key, u"rt.msg");
+                               }});
+  return static_cast<DWORD>(result);
+}
+
+}  // namespace
+
+bool StartUpdateWorker(HWND window, const UpdateArgs& args, veneer::IVTranslatorMgr& translations) {
+  auto start = std::make_unique<WorkerStart>(
+      WorkerStart{window, args, veneer::VRef<veneer::IVTranslatorMgr>::Share(&translations)});
+  common::UniqueHandle thread(CreateThread(nullptr, 0, &updateWorkerThread, start.get(), 0, nullptr));
+  if (!thread) return false;
+  start.release();  // the thread owns it now
+  return true;
+}
+
+}  // namespace update
