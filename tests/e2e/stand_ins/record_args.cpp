@@ -1,6 +1,6 @@
 // A stand-in for a program that the tools start (netsh.exe, a marker
 // program): it appends one UTF-8 line to the file named by RECORD_ARGS_FILE:
-//   show=<wShowWindow of its start-up info> args=<its parameters>
+//   show=<wShowWindow of its start-up info> args=<its parameters>[ cwd=<its folder>]
 // "--sleep=MS" among its parameters makes it sleep that long first.
 #include <windows.h>
 
@@ -29,7 +29,14 @@ int main() {
   std::FILE* file = _wfopen(path, L"ab");
   if (file == nullptr) return 3;
   const unsigned show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : 99u;
-  const std::wstring line = L"show=" + std::to_wstring(show) + L" args=" + rest + L"\n";
+  std::wstring line = L"show=" + std::to_wstring(show) + L" args=" + rest;
+  // With RECORD_ARGS_CWD set, the folder it was started in follows.
+  if (GetEnvironmentVariableW(L"RECORD_ARGS_CWD", nullptr, 0) != 0) {
+    wchar_t folder[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    line += std::wstring(L" cwd=") + folder;
+  }
+  line += L"\n";
   char utf8[8192];
   const int n = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), utf8, sizeof utf8,
                                     nullptr, nullptr);

@@ -1,0 +1,326 @@
+// The updater against a local HTTP server in each of its modes, in the three
+// languages: the page it ends on, the texts drawn there (compared with the
+// same text drawn by the toolkit's GDI back end, so CJK glyphs must be real
+// glyphs, not boxes), the files it leaves, and the installer it starts.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "tests/e2e/process_win.h"
+#include "tests/e2e/screen_win.h"
+#include "veneer/render/gdi_render_target_win.h"
+
+namespace e2e {
+namespace {
+
+using veneer::WindowRect;
+
+const std::wstring kUpdate = windowsPath(UPDATE_EXE);
+const std::wstring kServerDir = windowsPath(UPDATE_SERVER_DIR);
+
+// Rectangles of the shipped layout at scale 100 (host client coordinates).
+const WindowRect kCaptionText{13, 4, 259, 42};
+const int kCaptionBandRows = 38 - 4;  // the blue band ends at y 38
+const WindowRect kErrorText{11, 82, 291, 102};
+const WindowRect kDoneButton{95, 101, 206, 132};
+const WindowRect kCloseButton{181, 127, 269, 155};
+const WindowRect kBar{32, 121, 272, 135};
+const COLORREF kButtonBlue = RGB(0x53, 0xB0, 0xFE);
+const COLORREF kCaptionBlue = RGB(0x35, 0x6C, 0xD1);
+
+enum class Page { kProgress, kFinished, kError, kUnknown };
+
+Page pageOf(const Screenshot& shot) {
+  if (shot.width != 302 || shot.height != 202) return Page::kUnknown;
+  const auto centre = [&](const WindowRect& r) { return shot.at((r.left + r.right) / 2, (r.top + r.bottom) / 2 - 3); };
+  if (coloursClose(centre(kDoneButton), kButtonBlue)) return Page::kFinished;
+  if (coloursClose(centre(kCloseButton), kButtonBlue)) return Page::kError;
+  if (coloursClose(shot.at(kBar.left + 2, kBar.top + 7), RGB(0xF3, 0xF4, 0xF6), 30) ||
+      coloursClose(shot.at(kBar.left + 2, kBar.top + 7), kButtonBlue, 30)) {
+    return Page::kProgress;
+  }
+  return Page::kUnknown;
+}
+
+std::wstring classOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 63);
+  return name;
+}
+
+HWND waitForWindow(DWORD pid) {
+  for (int i = 0; i < 600; ++i) {
+    for (HWND window : topLevelWindowsOf(pid)) {
+      if (IsWindowVisible(window) && classOf(window) == L"UpdWnd") return window;
+    }
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+// How much of the text's ink in the screenshot matches the same text drawn by
+// the toolkit's GDI back end on the same background (intersection over union).
+// Only the rows above `rowsCompared` (all when 0) count: the caption's text
+// rectangle reaches below the blue band into the white body.
+double inkMatch(const Screenshot& shot, const std::u16string& text, const WindowRect& rect, unsigned flags,
+                COLORREF textColour, COLORREF background, bool lightInk, int rowsCompared = 0) {
+  const int w = rect.Width();
+  const int h = rect.Height();
+  veneer::GdiRenderTarget expected(w, h, L"\u5b8b\u4f53", 12);
+  if (!expected.Valid()) return 0;
+  auto colour = [](COLORREF c) { return veneer::makeColour(GetRValue(c), GetGValue(c), GetBValue(c)); };
+  expected.FillRect(WindowRect{0, 0, w, h}, colour(background));
+  expected.DrawText(text, WindowRect{0, 0, w, h}, flags, colour(textColour));
+  GdiFlush();
+  // The red channel separates white text from the blue band (red at most
+  // about 90 there, lighter sweep included) and black text from white.
+  auto ink = [&](COLORREF c) { return lightInk ? GetRValue(c) > 170 : GetRValue(c) < 128; };
+  int both = 0;
+  int either = 0;
+  for (int y = 0; y < (rowsCompared > 0 ? rowsCompared : h); ++y) {
+    for (int x = 0; x < w; ++x) {
+      const bool seen = ink(shot.at(rect.left + x, rect.top + y));
+      const bool wanted = ink(GetPixel(expected.Dc(), x, y));
+      both += seen && wanted;
+      either += seen || wanted;
+    }
+  }
+  return either == 0 ? 0 : static_cast<double>(both) / either;
+}
+
+// The glyphs of `text` drawn by the test's own GDI are not all the same box:
+// the CJK font is installed and mapped in this prefix.
+bool glyphsDiffer(const std::u16string& text) {
+  std::vector<std::vector<COLORREF>> glyphs;
+  for (char16_t c : text) {
+    veneer::GdiRenderTarget target(16, 16, L"\u5b8b\u4f53", 12);
+    target.FillRect(WindowRect{0, 0, 16, 16}, veneer::makeColour(255, 255, 255));
+    target.DrawText(std::u16string(1, c), WindowRect{0, 0, 16, 16}, 0, veneer::makeColour(0, 0, 0));
+    GdiFlush();
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < 16; ++y) {
+      for (int x = 0; x < 16; ++x) pixels.push_back(GetPixel(target.Dc(), x, y));
+    }
+    glyphs.push_back(pixels);
+  }
+  for (std::size_t i = 1; i < glyphs.size(); ++i) {
+    if (glyphs[i] != glyphs[0]) return true;
+  }
+  return false;
+}
+
+void click(HWND window, const WindowRect& r) {
+  const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(window, WM_LBUTTONUP, 0, at);
+}
+
+struct UpdateRun {
+  Process process;
+  HWND window = nullptr;
+  Screenshot last;
+  Page page = Page::kUnknown;
+};
+
+class UpdateDownloadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string port = readFile(kServerDir + L"\\port");
+    ASSERT_FALSE(port.empty()) << "the update server is not running";
+    base_ = L"http://127.0.0.1:" + std::wstring(port.begin(), port.end()) + L"/";
+    folder_ = tempPath(L"update-dl");
+    ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
+    oldInstaller_ = folder_ + L"\\setup.exe";
+    write(oldInstaller_, "old installer");
+  }
+
+  static void write(const std::wstring& path, const std::string& bytes) {
+    std::ofstream(std::filesystem::path(path), std::ios::binary) << bytes;
+  }
+  static bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+  // Serves `bytes` under `name` from the server's folder.
+  void serve(const std::wstring& name, const std::string& bytes) { write(kServerDir + L"\\root\\" + name, bytes); }
+
+  // Starts the updater and waits for the finished or the error page.
+  UpdateRun runUpdate(const std::wstring& url, const std::wstring& lang, const std::wstring& dlpath) {
+    UpdateRun run;
+    run.process = start(kUpdate,
+                        L"--dlurl=" + url + L" --vrc=2.0 \"--dlpath=" + dlpath + L"\" \"--rppath=" + oldInstaller_ +
+                            L"\" --lang=" + lang,
+                        folder_);
+    if (!run.process.handle) return run;
+    run.window = waitForWindow(run.process.pid);
+    if (run.window == nullptr) return run;
+    for (int i = 0; i < 600; ++i) {
+      Sleep(50);
+      run.last = captureWindow(run.window);
+      run.page = pageOf(run.last);
+      if (run.page == Page::kFinished || run.page == Page::kError) {
+        Sleep(200);  // let the last paint settle
+        run.last = captureWindow(run.window);
+        break;
+      }
+    }
+    return run;
+  }
+
+  void finish(UpdateRun& run, const std::wstring& shot, bool clickButton) {
+    run.last.save(screenshotFolder() + L"\\" + shot);
+    if (clickButton) {
+      click(run.window, run.page == Page::kFinished ? kDoneButton : kCloseButton);
+    } else {
+      PostMessageW(run.window, WM_CLOSE, 0, 0);
+    }
+    const std::optional<DWORD> code = waitExit(run.process.handle.get(), kGenerous);
+    if (!code) TerminateProcess(run.process.handle.get(), 99);
+    EXPECT_EQ(code, std::optional<DWORD>(0u));
+  }
+
+  void expectCaption(const UpdateRun& run, const std::u16string& text) {
+    EXPECT_GE(inkMatch(run.last, text, kCaptionText, veneer::kTextSingleLine | veneer::kTextVCenter,
+                       RGB(255, 255, 255), kCaptionBlue, true, kCaptionBandRows),
+              0.8)
+        << std::string(text.begin(), text.end());
+  }
+  void expectErrorText(const UpdateRun& run, const std::u16string& text) {
+    EXPECT_GE(inkMatch(run.last, text, kErrorText, veneer::kTextSingleLine, RGB(0, 0, 0), RGB(255, 255, 255), false),
+              0.8);
+  }
+
+  std::wstring base_;
+  std::wstring folder_;
+  std::wstring oldInstaller_;
+};
+
+// A good download in each language ends on the finished page; the new
+// installer replaced the old one and the download is gone.
+TEST_F(UpdateDownloadTest, NormalDownloadInEachLanguage) {
+  const std::string body(300000, 'n');
+  serve(L"setup-normal.bin", body);
+  const std::pair<const wchar_t*, std::u16string> languages[] = {
+      {L"us", u"Update Finished"}, {L"cn", u"\u66f4\u65b0\u5b8c\u6210"}, {L"hk", u"\u66f4\u65b0\u5b8c\u6210"}};
+  for (const auto& [lang, caption] : languages) {
+    write(oldInstaller_, "old installer");
+    const std::wstring dlpath = folder_ + L"\\dl-" + lang + L"\\setup.exe";
+    UpdateRun run = runUpdate(base_ + L"file/setup-normal.bin", lang, dlpath);
+    ASSERT_NE(run.window, nullptr);
+    EXPECT_EQ(run.page, Page::kFinished) << "lang " << std::string(lang, lang + 2);
+    expectCaption(run, caption);
+    EXPECT_EQ(readFile(oldInstaller_), body);
+    EXPECT_FALSE(exists(dlpath));
+    EXPECT_FALSE(exists(oldInstaller_ + L".download"));
+    finish(run, std::wstring(L"update-finished-") + lang + L".bmp", false);
+  }
+  EXPECT_TRUE(glyphsDiffer(u"\u66f4\u65b0\u5b8c\u6210"));
+}
+
+// "Done" starts the new installer with its options in its own folder, and the window closes.
+TEST_F(UpdateDownloadTest, DoneStartsTheNewInstaller) {
+  RecorderFile recorder;
+  SetEnvironmentVariableW(L"RECORD_ARGS_CWD", L"1");
+  serve(L"record_args.exe", readFile(windowsPath(RECORD_ARGS_EXE)));
+  UpdateRun run = runUpdate(base_ + L"file/record_args.exe", L"us", folder_ + L"\\dl\\setup.exe");
+  ASSERT_EQ(run.page, Page::kFinished);
+  finish(run, L"update-done.bmp", true);
+  std::string recorded;
+  for (int i = 0; i < 100 && recorded.empty(); ++i, Sleep(100)) recorded = recorder.text();
+  SetEnvironmentVariableW(L"RECORD_ARGS_CWD", nullptr);
+  const std::string folder(folder_.begin(), folder_.end());
+  EXPECT_EQ(recorded, "show=99 args=\"--delay=1\" \"--runarg=update\" cwd=" + folder + "\n");
+}
+
+// An error page from the server is not installed: the network error, in traditional Chinese.
+TEST_F(UpdateDownloadTest, NotFoundKeepsTheOldInstaller) {
+  UpdateRun run = runUpdate(base_ + L"404/missing.bin", L"hk", folder_ + L"\\dl\\setup.exe");
+  EXPECT_EQ(run.page, Page::kError);
+  expectCaption(run, u"\u66f4\u65b0\u51fa\u932f");                          // 更新出錯
+  expectErrorText(run, u"\u8acb\u6aa2\u67e5\u7db2\u7d61\u9023\u63a5\u72c0\u614b");  // 請檢查網絡連接狀態
+  EXPECT_EQ(readFile(oldInstaller_), "old installer");
+  EXPECT_FALSE(exists(folder_ + L"\\dl\\setup.exe"));
+  // The check tells the languages apart: the simplified caption differs from
+  // the traditional one in half a glyph, and it scores lower.
+  const auto caption = [&](const std::u16string& text) {
+    return inkMatch(run.last, text, kCaptionText, veneer::kTextSingleLine | veneer::kTextVCenter, RGB(255, 255, 255),
+                    kCaptionBlue, true, kCaptionBandRows);
+  };
+  EXPECT_LT(caption(u"\u66f4\u65b0\u51fa\u9519"), caption(u"\u66f4\u65b0\u51fa\u932f"));
+  EXPECT_LT(caption(u"Update Error"), 0.3);
+  finish(run, L"update-404-hk.bmp", true);  // the "{close}" button
+  EXPECT_TRUE(glyphsDiffer(u"\u8acb\u6aa2\u67e5"));
+}
+
+TEST_F(UpdateDownloadTest, NoContentLengthIsANetworkError) {
+  serve(L"setup-nolength.bin", std::string(5000, 'x'));
+  UpdateRun run = runUpdate(base_ + L"nolength/setup-nolength.bin", L"us", folder_ + L"\\dl\\setup.exe");
+  EXPECT_EQ(run.page, Page::kError);
+  expectCaption(run, u"Update Error");
+  expectErrorText(run, u"Plese check internet condition");
+  EXPECT_EQ(readFile(oldInstaller_), "old installer");
+  finish(run, L"update-nolength-us.bmp", false);
+}
+
+// A body shorter than announced does not replace the installer.
+TEST_F(UpdateDownloadTest, ShortBodyKeepsTheOldInstaller) {
+  serve(L"setup-short.bin", std::string(100000, 's'));
+  UpdateRun run = runUpdate(base_ + L"short/setup-short.bin", L"cn", folder_ + L"\\dl\\setup.exe");
+  EXPECT_EQ(run.page, Page::kError);
+  expectCaption(run, u"\u66f4\u65b0\u51fa\u9519");                        // 更新出错
+  expectErrorText(run, u"\u4e0b\u8f7d\u6587\u4ef6\u4e0d\u5b8c\u6574");  // 下载文件不完整
+  EXPECT_EQ(readFile(oldInstaller_), "old installer");
+  finish(run, L"update-short-cn.bmp", false);
+}
+
+// The same file as download and installer is refused before anything changes.
+TEST_F(UpdateDownloadTest, SameFileTwiceIsRefused) {
+  serve(L"setup-same.bin", "new");
+  UpdateRun run = runUpdate(base_ + L"file/setup-same.bin", L"us", oldInstaller_);
+  EXPECT_EQ(run.page, Page::kError);
+  expectErrorText(run, u"Repalce filed, please update again.");
+  EXPECT_EQ(readFile(oldInstaller_), "old installer");
+  finish(run, L"update-same-file-us.bmp", false);
+}
+
+// A slow transfer shows the download page with a partly filled bar, then finishes.
+TEST_F(UpdateDownloadTest, SlowDownloadShowsProgress) {
+  serve(L"setup-slow.bin", std::string(600000, 'w'));  // about 2.3 s at the server's slow rate
+  Process update = start(kUpdate,
+                         L"--dlurl=" + base_ + L"slow/setup-slow.bin --vrc=2 \"--dlpath=" + folder_ +
+                             L"\\dl\\setup.exe\" \"--rppath=" + oldInstaller_ + L"\" --lang=us",
+                         folder_);
+  ASSERT_TRUE(update.handle);
+  HWND window = waitForWindow(update.pid);
+  ASSERT_NE(window, nullptr);
+  bool sawPartialBar = false;
+  for (int i = 0; i < 200 && !sawPartialBar; ++i) {
+    Sleep(50);
+    const Screenshot shot = captureWindow(window);
+    if (pageOf(shot) != Page::kProgress) continue;
+    // Filled at the left end, still the grey track at the right end.
+    const bool filled = coloursClose(shot.at(kBar.left + 8, kBar.top + 7), kButtonBlue, 30);
+    const bool empty = coloursClose(shot.at(kBar.right - 8, kBar.top + 7), RGB(0xF3, 0xF4, 0xF6), 30);
+    if (filled && empty) {
+      sawPartialBar = true;
+      shot.save(screenshotFolder() + L"\\update-downloading-us.bmp");
+      EXPECT_GE(inkMatch(shot, u"Downloading", kCaptionText, veneer::kTextSingleLine | veneer::kTextVCenter,
+                         RGB(255, 255, 255), kCaptionBlue, true, kCaptionBandRows),
+                0.8);
+    }
+  }
+  EXPECT_TRUE(sawPartialBar);
+  Page page = Page::kUnknown;
+  for (int i = 0; i < 400 && page != Page::kFinished; ++i, Sleep(50)) page = pageOf(captureWindow(window));
+  EXPECT_EQ(page, Page::kFinished);
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(waitExit(update.handle.get(), kGenerous), std::optional<DWORD>(0u));
+  EXPECT_EQ(readFile(oldInstaller_).size(), 600000u);
+}
+
+}  // namespace
+}  // namespace e2e
