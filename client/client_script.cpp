@@ -19,6 +19,7 @@ constexpr StepShape kShapes[] = {
     {u"route-delete", Step::Kind::kRouteDelete, 1},     {u"route-pattern", Step::Kind::kRoutePattern, 3},
     {u"raise", Step::Kind::kRaise, 0},                  {u"sleep", Step::Kind::kSleep, 1},
     {u"wait-event", Step::Kind::kWaitEvent, 1},         {u"signal-event", Step::Kind::kSignalEvent, 1},
+    {u"kickoff", Step::Kind::kKickoff, 1},              {u"sentinel", Step::Kind::kSentinel, 1},
 };
 
 bool isNumber(std::u16string_view text) {

@@ -9,6 +9,10 @@
 //   raise                      raise every request filled since the last raise,
 //                              in one go, and wait until the tool has cleared them
 //   sleep MS | wait-event NAME | signal-event NAME
+//   kickoff PATH               start kickoff.exe on a section of its own that names PATH,
+//                              and wait until it has opened it
+//   sentinel PATH              start PATH as the client's local proxy, then sentinel.exe
+//                              watching this client and that proxy
 #pragma once
 
 #include <cstdint>
@@ -24,7 +28,7 @@ namespace client {
 struct Step {
   enum class Kind {
     kDriverInstall, kDriverRemove, kDnsApply, kDnsDhcp, kDnsRestore, kRouteAdd, kRouteDelete, kRoutePattern,
-    kRaise, kSleep, kWaitEvent, kSignalEvent,
+    kRaise, kSleep, kWaitEvent, kSignalEvent, kKickoff, kSentinel,
   };
   Kind kind;
   std::vector<std::u16string> args;

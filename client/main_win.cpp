@@ -4,6 +4,8 @@
 // tool's signal to clean up.
 //
 //   client.exe [--tool=PATH] [--section=NAME] [--report=FILE] [--give-tool-to=PID] step...
+//   client.exe --idle=MS       only waits that long and ends (the local proxy of a demo)
+//   client.exe                 nothing to do: ends at once (a program for kickoff to open)
 //
 // Exit codes: 0 done; 2 bad script; 3 the section or the tool could not be
 // set up; 4 the tool did not acknowledge a raised request in time;
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "client/client_script.h"
+#include "kickoff/start_request.h"
 #include "common/option_text.h"
 #include "common/unique_handle_win.h"
 #include "common/wide_win.h"
@@ -119,6 +122,84 @@ int waitForEvent(const std::u16string& name, Reporter& report) {
   return kOk;
 }
 
+common::UniqueHandle startProgram(const std::wstring& program, const std::wstring& arguments, DWORD& pid) {
+  std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return common::UniqueHandle();
+  }
+  common::UniqueHandle thread(process.hThread);
+  pid = process.dwProcessId;
+  return common::UniqueHandle(process.hProcess);
+}
+
+// The client's second channel: kickoff opens the path it is given in a section of its own.
+class KickoffChannel {
+ public:
+  int open(const std::wstring& section, const std::u16string& path, Reporter& report) {
+    mapping_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kickoff::kStartRequestSize,
+                                      section.c_str()));
+    if (mapping_) view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_ALL_ACCESS, 0, 0, kickoff::kStartRequestSize));
+    if (!view_ || path.size() >= 260) {
+      report.line("kickoff: cannot set up section %s", narrow(common::fromWide(section)).c_str());
+      return kSetupFailed;
+    }
+    auto& request = *static_cast<kickoff::StartRequest*>(view_.get());
+    path.copy(request.path, path.size());
+    request.path[path.size()] = u'\0';
+    std::atomic_ref<std::uint8_t>(request.pending).store(1, std::memory_order_release);
+    DWORD pid = 0;
+    process_ = startProgram(folderOfProgram() + L"kickoff.exe",
+                            L"--filemapping-name=" + section + L" --watch=" + std::to_wstring(GetCurrentProcessId()),
+                            pid);
+    if (!process_) {
+      report.line("kickoff: cannot start kickoff.exe (error %lu)", GetLastError());
+      return kSetupFailed;
+    }
+    report.line("kickoff: started pid %lu to open %s", pid, narrow(path).c_str());
+    const ULONGLONG start = GetTickCount64();
+    while (std::atomic_ref<std::uint8_t>(request.pending).load(std::memory_order_acquire) != 0) {
+      if (GetTickCount64() - start > kEventMillis) {
+        report.line("kickoff: the program was not opened");
+        return kNotAcknowledged;
+      }
+      Sleep(10);
+    }
+    report.line("kickoff: opened in %llu ms", GetTickCount64() - start);
+    return kOk;
+  }
+
+ private:
+  common::UniqueHandle mapping_;
+  common::UniqueView view_;
+  common::UniqueHandle process_;
+};
+
+// The local proxy stand-in and the watchdog that ends it after this client.
+int startSentinel(const std::u16string& proxyProgram, Reporter& report) {
+  DWORD proxyPid = 0;
+  common::UniqueHandle proxy = startProgram(common::toWide(proxyProgram), L"--idle=120000", proxyPid);
+  if (!proxy) {
+    report.line("sentinel: cannot start the proxy stand-in (error %lu)", GetLastError());
+    return kSetupFailed;
+  }
+  DWORD sentinelPid = 0;
+  common::UniqueHandle sentinel =
+      startProgram(folderOfProgram() + L"sentinel.exe",
+                   L"--mpid=" + std::to_wstring(GetCurrentProcessId()) + L" --epid=" + std::to_wstring(proxyPid),
+                   sentinelPid);
+  if (!sentinel) {
+    report.line("sentinel: cannot start sentinel.exe (error %lu)", GetLastError());
+    TerminateProcess(proxy.get(), 1);
+    return kSetupFailed;
+  }
+  report.line("sentinel: pid %lu watches this client and proxy pid %lu", sentinelPid, proxyPid);
+  return kOk;
+}
+
 void signalEvent(const std::u16string& name, Reporter& report) {
   common::UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, common::toWide(name).c_str()));
   if (event) SetEvent(event.get());
@@ -132,6 +213,11 @@ int main() {
   std::vector<std::u16string> options;
   std::vector<std::u16string> script;
   for (std::size_t i = 1; i < tokens.size(); ++i) (tokens[i].starts_with(u"--") ? options : script).push_back(tokens[i]);
+  if (tokens.size() <= 1) return kOk;  // opened with nothing to do
+  if (auto idle = common::lastOptionValue(options, u"--idle=")) {
+    Sleep(common::leadingDecimal(*idle));
+    return kOk;
+  }
 
   const auto reportPath = common::lastOptionValue(options, u"--report=");
   Reporter report(reportPath ? common::toWide(*reportPath) : std::wstring());
@@ -190,6 +276,7 @@ int main() {
   }
 
   unsigned filled = 0;
+  KickoffChannel kickoffChannel;
   for (const client::Step& step : steps) {
     using Kind = client::Step::Kind;
     int result = kOk;
@@ -206,6 +293,12 @@ int main() {
         break;
       case Kind::kSignalEvent:
         signalEvent(step.args[0], report);
+        break;
+      case Kind::kKickoff:
+        result = kickoffChannel.open(section + L"Ko", step.args[0], report);
+        break;
+      case Kind::kSentinel:
+        result = startSentinel(step.args[0], report);
         break;
       default: {
         const auto filledNow = client::fillRequest(step, block);

@@ -3,6 +3,9 @@
 ;
 ;   makensis -DTARGET=amd64-unicode|x86-unicode -DBIN_DIR=<programs> -DOUT_FILE=<setup.exe> tavaro.nsi
 Unicode true
+!include "LogicLib.nsh"
+!include "StrFunc.nsh"
+${StrStr}
 Target ${TARGET}
 !addplugindir /${TARGET} "${BIN_DIR}"
 
@@ -17,6 +20,11 @@ Var MajorVersion
 Var MinorVersion
 
 Function .onInit
+  ; Started by the updater ("--runarg=update", quoted or not), the installer runs without pages.
+  ${StrStr} $0 $CMDLINE "--runarg=update"
+  ${If} $0 != ""
+    SetSilent silent
+  ${EndIf}
   ; Three values come back, top first: minor version, major version, data folder.
   stagehand::InitInstall /NOUNLOAD
   Pop $MinorVersion

@@ -7,11 +7,14 @@
 //   TAVARO_UI_WINDOW_DELAY=ms  wait before the window exists
 //   TAVARO_UI_CLOSE_AFTER=ms   close the window after that long
 //   TAVARO_UI_CRASH=1          crash on purpose once the window exists
+//   TAVARO_UI_CLIENT=args      start client.exe (beside ui.dll) with these arguments,
+//                              as the product's client does, and close when it ends
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
+#include "common/unique_handle_win.h"
 #include "launcher/launch_params.h"
 
 namespace {
@@ -65,6 +68,27 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   }
 }
 
+// Starts the stand-in client named by TAVARO_UI_CLIENT; an empty handle when none is asked for.
+common::UniqueHandle startClient(HINSTANCE self) {
+  wchar_t arguments[4096] = {};
+  const DWORD n = GetEnvironmentVariableW(L"TAVARO_UI_CLIENT", arguments, 4096);
+  if (n == 0 || n >= 4096) return common::UniqueHandle();
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameW(self, path, MAX_PATH);
+  std::wstring program(path, length);
+  program = program.substr(0, program.find_last_of(L'\\') + 1) + L"client.exe";
+  std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return common::UniqueHandle();
+  }
+  common::UniqueHandle thread(process.hThread);
+  return common::UniqueHandle(process.hProcess);
+}
+
 }  // namespace
 
 extern "C" __declspec(dllexport) int StartUI(HINSTANCE, LaunchParams* params) {
@@ -92,10 +116,25 @@ extern "C" __declspec(dllexport) int StartUI(HINSTANCE, LaunchParams* params) {
     *nowhere = 1;  // an unhandled access violation: the launcher's dump handler takes it
   }
 
+  common::UniqueHandle client = startClient(self);
   MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+  for (;;) {
+    HANDLE waits[1] = {client.get()};
+    const DWORD woke = MsgWaitForMultipleObjects(client ? 1 : 0, waits, FALSE, INFINITE, QS_ALLINPUT);
+    if (client && woke == WAIT_OBJECT_0) {
+      client.reset();  // the client has ended: so does the client library's window
+      DestroyWindow(window);
+    }
+    bool quit = false;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        quit = true;
+        break;
+      }
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    if (quit) break;
   }
   UnregisterClassW(kWindowClass, self);
   return 0;

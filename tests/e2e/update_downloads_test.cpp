@@ -14,6 +14,7 @@
 
 #include "tests/e2e/process_win.h"
 #include "tests/e2e/screen_win.h"
+#include "tests/e2e/updater_screen_win.h"
 #include "veneer/render/gdi_render_target_win.h"
 
 namespace e2e {
@@ -24,45 +25,7 @@ using veneer::WindowRect;
 const std::wstring kUpdate = windowsPath(UPDATE_EXE);
 const std::wstring kServerDir = windowsPath(UPDATE_SERVER_DIR);
 
-// Rectangles of the shipped layout at scale 100 (host client coordinates).
-const WindowRect kCaptionText{13, 4, 259, 42};
-const int kCaptionBandRows = 38 - 4;  // the blue band ends at y 38
-const WindowRect kErrorText{11, 82, 291, 102};
-const WindowRect kDoneButton{95, 101, 206, 132};
-const WindowRect kCloseButton{181, 127, 269, 155};
-const WindowRect kBar{32, 121, 272, 135};
-const COLORREF kButtonBlue = RGB(0x53, 0xB0, 0xFE);
-const COLORREF kCaptionBlue = RGB(0x35, 0x6C, 0xD1);
-
-enum class Page { kProgress, kFinished, kError, kUnknown };
-
-Page pageOf(const Screenshot& shot) {
-  if (shot.width != 302 || shot.height != 202) return Page::kUnknown;
-  const auto centre = [&](const WindowRect& r) { return shot.at((r.left + r.right) / 2, (r.top + r.bottom) / 2 - 3); };
-  if (coloursClose(centre(kDoneButton), kButtonBlue)) return Page::kFinished;
-  if (coloursClose(centre(kCloseButton), kButtonBlue)) return Page::kError;
-  if (coloursClose(shot.at(kBar.left + 2, kBar.top + 7), RGB(0xF3, 0xF4, 0xF6), 30) ||
-      coloursClose(shot.at(kBar.left + 2, kBar.top + 7), kButtonBlue, 30)) {
-    return Page::kProgress;
-  }
-  return Page::kUnknown;
-}
-
-std::wstring classOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 63);
-  return name;
-}
-
-HWND waitForWindow(DWORD pid) {
-  for (int i = 0; i < 600; ++i) {
-    for (HWND window : topLevelWindowsOf(pid)) {
-      if (IsWindowVisible(window) && classOf(window) == L"UpdWnd") return window;
-    }
-    Sleep(50);
-  }
-  return nullptr;
-}
+using Page = UpdaterPage;
 
 // How much of the text's ink in the screenshot matches the same text drawn by
 // the toolkit's GDI back end on the same background (intersection over union).
@@ -125,7 +88,7 @@ struct UpdateRun {
   Process process;
   HWND window = nullptr;
   Screenshot last;
-  Page page = Page::kUnknown;
+  Page page = UpdaterPage::kUnknown;
 };
 
 class UpdateDownloadTest : public ::testing::Test {
@@ -156,13 +119,13 @@ class UpdateDownloadTest : public ::testing::Test {
                             L"\" --lang=" + lang,
                         folder_);
     if (!run.process.handle) return run;
-    run.window = waitForWindow(run.process.pid);
+    run.window = waitForUpdaterWindow(run.process.pid, kGenerous);
     if (run.window == nullptr) return run;
     for (int i = 0; i < 600; ++i) {
       Sleep(50);
       run.last = captureWindow(run.window);
-      run.page = pageOf(run.last);
-      if (run.page == Page::kFinished || run.page == Page::kError) {
+      run.page = updaterPageOf(run.last);
+      if (run.page == UpdaterPage::kFinished || run.page == UpdaterPage::kError) {
         Sleep(200);  // let the last paint settle
         run.last = captureWindow(run.window);
         break;
@@ -174,7 +137,7 @@ class UpdateDownloadTest : public ::testing::Test {
   void finish(UpdateRun& run, const std::wstring& shot, bool clickButton) {
     run.last.save(screenshotFolder() + L"\\" + shot);
     if (clickButton) {
-      click(run.window, run.page == Page::kFinished ? kDoneButton : kCloseButton);
+      click(run.window, run.page == UpdaterPage::kFinished ? kDoneButton : kCloseButton);
     } else {
       PostMessageW(run.window, WM_CLOSE, 0, 0);
     }
@@ -211,7 +174,7 @@ TEST_F(UpdateDownloadTest, NormalDownloadInEachLanguage) {
     const std::wstring dlpath = folder_ + L"\\dl-" + lang + L"\\setup.exe";
     UpdateRun run = runUpdate(base_ + L"file/setup-normal.bin", lang, dlpath);
     ASSERT_NE(run.window, nullptr);
-    EXPECT_EQ(run.page, Page::kFinished) << "lang " << std::string(lang, lang + 2);
+    EXPECT_EQ(run.page, UpdaterPage::kFinished) << "lang " << std::string(lang, lang + 2);
     expectCaption(run, caption);
     EXPECT_EQ(readFile(oldInstaller_), body);
     EXPECT_FALSE(exists(dlpath));
@@ -227,7 +190,7 @@ TEST_F(UpdateDownloadTest, DoneStartsTheNewInstaller) {
   SetEnvironmentVariableW(L"RECORD_ARGS_CWD", L"1");
   serve(L"record_args.exe", readFile(windowsPath(RECORD_ARGS_EXE)));
   UpdateRun run = runUpdate(base_ + L"file/record_args.exe", L"us", folder_ + L"\\dl\\setup.exe");
-  ASSERT_EQ(run.page, Page::kFinished);
+  ASSERT_EQ(run.page, UpdaterPage::kFinished);
   finish(run, L"update-done.bmp", true);
   std::string recorded;
   for (int i = 0; i < 100 && recorded.empty(); ++i, Sleep(100)) recorded = recorder.text();
@@ -239,7 +202,7 @@ TEST_F(UpdateDownloadTest, DoneStartsTheNewInstaller) {
 // An error page from the server is not installed: the network error, in traditional Chinese.
 TEST_F(UpdateDownloadTest, NotFoundKeepsTheOldInstaller) {
   UpdateRun run = runUpdate(base_ + L"404/missing.bin", L"hk", folder_ + L"\\dl\\setup.exe");
-  EXPECT_EQ(run.page, Page::kError);
+  EXPECT_EQ(run.page, UpdaterPage::kError);
   expectCaption(run, u"\u66f4\u65b0\u51fa\u932f");                          // 更新出錯
   expectErrorText(run, u"\u8acb\u6aa2\u67e5\u7db2\u7d61\u9023\u63a5\u72c0\u614b");  // 請檢查網絡連接狀態
   EXPECT_EQ(readFile(oldInstaller_), "old installer");
@@ -259,7 +222,7 @@ TEST_F(UpdateDownloadTest, NotFoundKeepsTheOldInstaller) {
 TEST_F(UpdateDownloadTest, NoContentLengthIsANetworkError) {
   serve(L"setup-nolength.bin", std::string(5000, 'x'));
   UpdateRun run = runUpdate(base_ + L"nolength/setup-nolength.bin", L"us", folder_ + L"\\dl\\setup.exe");
-  EXPECT_EQ(run.page, Page::kError);
+  EXPECT_EQ(run.page, UpdaterPage::kError);
   expectCaption(run, u"Update Error");
   expectErrorText(run, u"Plese check internet condition");
   EXPECT_EQ(readFile(oldInstaller_), "old installer");
@@ -270,7 +233,7 @@ TEST_F(UpdateDownloadTest, NoContentLengthIsANetworkError) {
 TEST_F(UpdateDownloadTest, ShortBodyKeepsTheOldInstaller) {
   serve(L"setup-short.bin", std::string(100000, 's'));
   UpdateRun run = runUpdate(base_ + L"short/setup-short.bin", L"cn", folder_ + L"\\dl\\setup.exe");
-  EXPECT_EQ(run.page, Page::kError);
+  EXPECT_EQ(run.page, UpdaterPage::kError);
   expectCaption(run, u"\u66f4\u65b0\u51fa\u9519");                        // 更新出错
   expectErrorText(run, u"\u4e0b\u8f7d\u6587\u4ef6\u4e0d\u5b8c\u6574");  // 下载文件不完整
   EXPECT_EQ(readFile(oldInstaller_), "old installer");
@@ -281,7 +244,7 @@ TEST_F(UpdateDownloadTest, ShortBodyKeepsTheOldInstaller) {
 TEST_F(UpdateDownloadTest, SameFileTwiceIsRefused) {
   serve(L"setup-same.bin", "new");
   UpdateRun run = runUpdate(base_ + L"file/setup-same.bin", L"us", oldInstaller_);
-  EXPECT_EQ(run.page, Page::kError);
+  EXPECT_EQ(run.page, UpdaterPage::kError);
   expectErrorText(run, u"Repalce filed, please update again.");
   EXPECT_EQ(readFile(oldInstaller_), "old installer");
   finish(run, L"update-same-file-us.bmp", false);
@@ -295,16 +258,16 @@ TEST_F(UpdateDownloadTest, SlowDownloadShowsProgress) {
                              L"\\dl\\setup.exe\" \"--rppath=" + oldInstaller_ + L"\" --lang=us",
                          folder_);
   ASSERT_TRUE(update.handle);
-  HWND window = waitForWindow(update.pid);
+  HWND window = waitForUpdaterWindow(update.pid, kGenerous);
   ASSERT_NE(window, nullptr);
   bool sawPartialBar = false;
   for (int i = 0; i < 200 && !sawPartialBar; ++i) {
     Sleep(50);
     const Screenshot shot = captureWindow(window);
-    if (pageOf(shot) != Page::kProgress) continue;
+    if (updaterPageOf(shot) != UpdaterPage::kProgress) continue;
     // Filled at the left end, still the grey track at the right end.
     const bool filled = coloursClose(shot.at(kBar.left + 8, kBar.top + 7), kButtonBlue, 30);
-    const bool empty = coloursClose(shot.at(kBar.right - 8, kBar.top + 7), RGB(0xF3, 0xF4, 0xF6), 30);
+    const bool empty = coloursClose(shot.at(kBar.right - 8, kBar.top + 7), kTrackGrey, 30);
     if (filled && empty) {
       sawPartialBar = true;
       shot.save(screenshotFolder() + L"\\update-downloading-us.bmp");
@@ -314,9 +277,9 @@ TEST_F(UpdateDownloadTest, SlowDownloadShowsProgress) {
     }
   }
   EXPECT_TRUE(sawPartialBar);
-  Page page = Page::kUnknown;
-  for (int i = 0; i < 400 && page != Page::kFinished; ++i, Sleep(50)) page = pageOf(captureWindow(window));
-  EXPECT_EQ(page, Page::kFinished);
+  Page page = UpdaterPage::kUnknown;
+  for (int i = 0; i < 400 && page != UpdaterPage::kFinished; ++i, Sleep(50)) page = updaterPageOf(captureWindow(window));
+  EXPECT_EQ(page, UpdaterPage::kFinished);
   PostMessageW(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(waitExit(update.handle.get(), kGenerous), std::optional<DWORD>(0u));
   EXPECT_EQ(readFile(oldInstaller_).size(), 600000u);

@@ -1,0 +1,142 @@
+// Drives update.exe the way a user does, for the demo and the benchmark:
+// starts it, watches its window, saves a screenshot of every page it shows,
+// optionally clicks "done", and reports what it saw and when.
+//
+//   update_driver.exe --update=PATH --shots=FOLDER [--click-done] -- <update.exe's arguments>
+//
+// Prints one line per event and, at the end, the timings:
+//   first-paint-ms  from the start to the first painted window
+//   finished-ms     from the start to the finished (or error) page
+//   bar-changes / bar-seconds   distinct pictures of the bar seen while it moved
+// Exit code: update.exe's, or 90 when it could not be driven.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "common/option_text.h"
+#include "common/wide_win.h"
+#include "tests/e2e/process_win.h"
+#include "tests/e2e/screen_win.h"
+#include "tests/e2e/updater_screen_win.h"
+
+namespace {
+
+constexpr int kCannotDrive = 90;
+
+const char* pageName(e2e::UpdaterPage page) {
+  switch (page) {
+    case e2e::UpdaterPage::kProgress: return "progress";
+    case e2e::UpdaterPage::kFinished: return "finished";
+    case e2e::UpdaterPage::kError: return "error";
+    default: return "unknown";
+  }
+}
+
+double millisSince(const LARGE_INTEGER& start) {
+  LARGE_INTEGER now{}, frequency{};
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+}  // namespace
+
+int main() {
+  const std::vector<std::u16string> tokens = common::commandLineTokens();
+  std::vector<std::u16string> options;
+  std::wstring updateArguments;
+  bool passOn = false;
+  for (std::size_t i = 1; i < tokens.size(); ++i) {
+    if (passOn) {
+      updateArguments += L" \"" + common::toWide(tokens[i]) + L"\"";
+    } else if (tokens[i] == u"--") {
+      passOn = true;
+    } else {
+      options.push_back(tokens[i]);
+    }
+  }
+  const auto update = common::lastOptionValue(options, u"--update=");
+  const auto shots = common::lastOptionValue(options, u"--shots=");
+  bool clickDone = false;
+  for (const auto& o : options) clickDone = clickDone || o == u"--click-done";
+  if (!update || !shots) {
+    std::puts("usage: update_driver --update=PATH --shots=FOLDER [--click-done] -- ARGS");
+    return kCannotDrive;
+  }
+  const std::wstring folder = common::toWide(*shots);
+  CreateDirectoryW(folder.c_str(), nullptr);
+
+  LARGE_INTEGER start{};
+  QueryPerformanceCounter(&start);
+  e2e::Process process = e2e::start(common::toWide(*update), updateArguments);
+  if (!process.handle) {
+    std::printf("driver: cannot start update.exe (error %lu)\n", GetLastError());
+    return kCannotDrive;
+  }
+  HWND window = e2e::waitForUpdaterWindow(process.pid, e2e::kGenerous);
+  if (window == nullptr) {
+    std::puts("driver: no updater window");
+    TerminateProcess(process.handle.get(), 1);
+    return kCannotDrive;
+  }
+
+  double firstPaint = -1;
+  double finished = -1;
+  double barFirstChange = -1, barLastChange = -1;
+  int barChanges = 0;
+  std::uint64_t lastCaption = 0, lastBar = 0;
+  int shotIndex = 0;
+  e2e::UpdaterPage page = e2e::UpdaterPage::kUnknown;
+  while (WaitForSingleObject(process.handle.get(), 0) == WAIT_TIMEOUT) {
+    const e2e::Screenshot shot = e2e::captureWindow(window);
+    const double now = millisSince(start);
+    page = e2e::updaterPageOf(shot);
+    if (page == e2e::UpdaterPage::kUnknown) {
+      Sleep(2);
+      continue;
+    }
+    if (firstPaint < 0) {
+      firstPaint = now;
+      std::printf("driver: window painted %.0f ms after the start\n", now);
+    }
+    const std::uint64_t caption = e2e::captionFingerprint(shot);
+    if (caption != lastCaption) {
+      lastCaption = caption;
+      const std::wstring name = folder + L"\\page-" + std::to_wstring(++shotIndex) + L".bmp";
+      shot.save(name);
+      std::printf("driver: %.0f ms: %s page, screenshot page-%d.bmp\n", now, pageName(page), shotIndex);
+      std::fflush(stdout);
+    }
+    if (page == e2e::UpdaterPage::kProgress) {
+      const std::uint64_t bar = e2e::barFingerprint(shot);
+      if (bar != lastBar && lastBar != 0) {
+        ++barChanges;
+        if (barFirstChange < 0) barFirstChange = now;
+        barLastChange = now;
+      }
+      lastBar = bar;
+    }
+    if (page == e2e::UpdaterPage::kFinished || page == e2e::UpdaterPage::kError) {
+      finished = now;
+      break;
+    }
+    Sleep(2);
+  }
+  std::printf("finished-ms %.0f\nfirst-paint-ms %.0f\nbar-changes %d\nbar-seconds %.3f\n", finished, firstPaint,
+              barChanges, barChanges > 0 ? (barLastChange - barFirstChange) / 1000.0 : 0.0);
+  if (clickDone && page == e2e::UpdaterPage::kFinished) {
+    Sleep(300);
+    const LPARAM at = MAKELPARAM((e2e::kDoneButton.left + e2e::kDoneButton.right) / 2,
+                                 (e2e::kDoneButton.top + e2e::kDoneButton.bottom) / 2);
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(window, WM_LBUTTONUP, 0, at);
+    std::puts("driver: clicked \"done\"");
+  } else {
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  }
+  const std::optional<DWORD> code = e2e::waitExit(process.handle.get(), e2e::kGenerous);
+  std::printf("driver: update.exe exit code %ld\n", code ? static_cast<long>(*code) : -999L);
+  std::fflush(stdout);
+  return code ? static_cast<int>(*code) : kCannotDrive;
+}

@@ -1,0 +1,51 @@
+#include "tests/e2e/updater_screen_win.h"
+
+#include "tests/e2e/process_win.h"
+
+namespace e2e {
+namespace {
+
+std::uint64_t fingerprint(const Screenshot& shot, const veneer::WindowRect& r) {
+  std::uint64_t hash = 1469598103934665603ull;
+  for (int y = r.top; y < r.bottom && y < shot.height; ++y) {
+    for (int x = r.left; x < r.right && x < shot.width; ++x) {
+      hash = (hash ^ shot.at(x, y)) * 1099511628211ull;
+    }
+  }
+  return hash;
+}
+
+}  // namespace
+
+UpdaterPage updaterPageOf(const Screenshot& shot) {
+  if (shot.width != 302 || shot.height != 202) return UpdaterPage::kUnknown;
+  const auto centre = [&](const veneer::WindowRect& r) {
+    return shot.at((r.left + r.right) / 2, (r.top + r.bottom) / 2 - 3);
+  };
+  if (coloursClose(centre(kDoneButton), kButtonBlue)) return UpdaterPage::kFinished;
+  if (coloursClose(centre(kCloseButton), kButtonBlue)) return UpdaterPage::kError;
+  const COLORREF barStart = shot.at(kBar.left + 2, kBar.top + 7);
+  if (coloursClose(barStart, kTrackGrey, 30) || coloursClose(barStart, kButtonBlue, 30)) return UpdaterPage::kProgress;
+  return UpdaterPage::kUnknown;
+}
+
+std::uint64_t captionFingerprint(const Screenshot& shot) {
+  return fingerprint(shot, veneer::WindowRect{kCaptionText.left, kCaptionText.top, kCaptionText.right, 38});
+}
+
+std::uint64_t barFingerprint(const Screenshot& shot) { return fingerprint(shot, kBar); }
+
+HWND waitForUpdaterWindow(DWORD pid, DWORD millis) {
+  const ULONGLONG until = GetTickCount64() + millis;
+  while (GetTickCount64() < until) {
+    for (HWND window : topLevelWindowsOf(pid)) {
+      wchar_t name[64] = {};
+      GetClassNameW(window, name, 63);
+      if (IsWindowVisible(window) && std::wstring(name) == L"UpdWnd") return window;
+    }
+    Sleep(5);
+  }
+  return nullptr;
+}
+
+}  // namespace e2e
