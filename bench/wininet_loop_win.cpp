@@ -1,0 +1,107 @@
+// The limit the updater's download is measured against: a bare WinINet loop
+// with the updater's session, flags and 2048-byte reads, and nothing else
+// (no window, no messages, no file).
+//
+//   wininet_loop.exe URL [--with-messages]      prints: bytes N, seconds S, MB/s R
+//
+// With --with-messages, each chunk is followed by one SendMessageW to a
+// window of another thread with an empty handler: the floor that one
+// synchronous message per chunk sets, whatever the window does with it.
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "common/unique_handle_win.h"
+#include "common/wide_win.h"
+
+namespace {
+
+struct InternetHandleTraits {
+  using Value = HINTERNET;
+  static Value empty() noexcept { return nullptr; }
+  static void close(Value v) noexcept { ::InternetCloseHandle(v); }
+};
+using UniqueInternetHandle = common::UniqueResource<InternetHandleTraits>;
+
+constexpr UINT kProgress = WM_APP + 1;
+
+LRESULT CALLBACK emptyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kProgress) return 0;
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A window on a thread of its own that answers every message at once.
+class MessageTarget {
+ public:
+  MessageTarget() {
+    ready_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    thread_.reset(CreateThread(nullptr, 0, &MessageTarget::run, this, 0, nullptr));
+    WaitForSingleObject(ready_.get(), 10000);
+  }
+  ~MessageTarget() {
+    if (window_ != nullptr) PostMessageW(window_, WM_CLOSE, 0, 0);
+    WaitForSingleObject(thread_.get(), 10000);
+  }
+  HWND window() const { return window_; }
+
+ private:
+  static DWORD WINAPI run(void* self) {
+    auto* target = static_cast<MessageTarget*>(self);
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = emptyWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"WinInetLoopTarget";
+    RegisterClassW(&windowClass);
+    target->window_ = CreateWindowW(L"WinInetLoopTarget", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                    windowClass.hInstance, nullptr);
+    SetEvent(target->ready_.get());
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+      if (message.message == WM_CLOSE) break;
+      DispatchMessageW(&message);
+    }
+    DestroyWindow(target->window_);
+    return 0;
+  }
+
+  common::UniqueHandle ready_;
+  common::UniqueHandle thread_;
+  HWND window_ = nullptr;
+};
+
+}  // namespace
+
+int main() {
+  const std::vector<std::u16string> tokens = common::commandLineTokens();
+  if (tokens.size() < 2) {
+    std::puts("usage: wininet_loop URL [--with-messages]");
+    return 2;
+  }
+  std::unique_ptr<MessageTarget> target;
+  if (tokens.size() > 2 && tokens[2] == u"--with-messages") target = std::make_unique<MessageTarget>();
+  LARGE_INTEGER start{}, end{}, frequency{};
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  UniqueInternetHandle session(InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  if (!session) return 3;
+  const std::wstring url = common::toWide(tokens[1]);
+  UniqueInternetHandle request(InternetOpenUrlW(session.get(), url.c_str(), nullptr, 0,
+                                                INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                                                    INTERNET_FLAG_PRAGMA_NOCACHE,
+                                                0));
+  if (!request) return 4;
+  char chunk[2048];
+  unsigned long long total = 0;
+  DWORD got = 0;
+  while (InternetReadFile(request.get(), chunk, sizeof chunk, &got) && got != 0) {
+    total += got;
+    if (target) SendMessageW(target->window(), kProgress, 0, static_cast<LPARAM>(total));
+  }
+  QueryPerformanceCounter(&end);
+  const double seconds = static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+  std::printf("bytes %llu\nseconds %.3f\nMB/s %.1f\n", total, seconds, static_cast<double>(total) / 1e6 / seconds);
+  return 0;
+}
