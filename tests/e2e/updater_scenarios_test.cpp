@@ -118,7 +118,7 @@ TEST(UpdaterScenario, FiveTokensOpenTheWindowAndWriteTheLog) {
   EXPECT_NE(log.find("logger \"logger id=0 key=Main name=update path=./log/ level=1 display=true\""), std::string::npos);
   const std::size_t warning = log.find(" WARN  update.exe veneer \"FindChildByName2 Failed, no window of class [img] "
                                        "with name of [prog_header] was found within [-1] levels\" "
-                                       "veneer::VWindow::FindChildByName2 (vwindow.cpp):");
+                                       "FindChildByName2 (vwindow.cpp):");
   EXPECT_NE(warning, std::string::npos) << log;
 }
 

@@ -4,20 +4,16 @@
 #pragma once
 
 #include <functional>
-#include <source_location>
 #include <string>
 #include <string_view>
 
 namespace veneer {
 
-// The call site a record names: the function without its return type and
-// parameters, the source file and the line.
+// The call site a record names: the function's name, the source file and the line.
 struct LogSite {
   std::string function;
   const char* file = nullptr;
   int line = 0;
-
-  static LogSite of(const std::source_location& where);
 };
 
 // Returns false when the record was not taken.
@@ -25,7 +21,9 @@ using ToolkitLogSink = std::function<bool(std::string_view tag, int level, std::
 
 // Installs the sink (an empty function restores the debugger output).
 void SetToolkitLogSink(ToolkitLogSink sink);
-void ToolkitWarning(std::string_view text, const std::source_location& where = std::source_location::current());
+// The defaults name the caller (the compiler fills them in at the call site).
+void ToolkitWarning(std::string_view text, const char* function = __builtin_FUNCTION(),
+                    const char* file = __builtin_FILE(), int line = __builtin_LINE());
 
 // The debugger output of the platform (standard error off Windows).
 void DebuggerOutput(std::string_view text);

@@ -162,7 +162,7 @@ TEST_F(ToolkitLogManagerTest, ToolkitWarningsCarryTheirCallSite) {
   SetToolkitLogSink({});
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_TRUE(seen[0].starts_with("veneer|3|careful|")) << seen[0];
-  EXPECT_TRUE(seen[0].ends_with("_Test::TestBody")) << seen[0];
+  EXPECT_TRUE(seen[0].ends_with("|TestBody")) << seen[0];
 }
 
 }  // namespace

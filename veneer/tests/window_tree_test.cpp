@@ -135,7 +135,7 @@ TEST_F(WindowTreeTest, FindChildByName) {
                                                "[pages] was found within [-1] levels"});
   // The record names the lookup as its call site.
   ASSERT_EQ(sites.size(), 1u);
-  EXPECT_EQ(sites[0].function, "veneer::VWindow::FindChildByName2");
+  EXPECT_EQ(sites[0].function, "FindChildByName2");
   EXPECT_TRUE(std::string_view(sites[0].file).ends_with("vwindow.cpp"));
   EXPECT_EQ(root().FindChildByName2(u"", "window", -1), nullptr);
   EXPECT_EQ(root().FindChildByName2(u"pages", "tabctrl", 0), nullptr);
