@@ -97,10 +97,17 @@ class UpdateDownloadTest : public ::testing::Test {
     const std::string port = readFile(kServerDir + L"\\port");
     ASSERT_FALSE(port.empty()) << "the update server is not running";
     base_ = L"http://127.0.0.1:" + std::wstring(port.begin(), port.end()) + L"/";
+    // Wine reuses process ids, and with them the names tempPath makes: start clean.
     folder_ = tempPath(L"update-dl");
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(folder_), ignored);
     ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
     oldInstaller_ = folder_ + L"\\setup.exe";
     write(oldInstaller_, "old installer");
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(folder_), ignored);
   }
 
   static void write(const std::wstring& path, const std::string& bytes) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -85,7 +86,10 @@ TEST(UpdaterScenario, TooFewOptionsShowTheTranslatedMessageBox) {
 // Five tokens: the window of the layout opens; the run's log begins with the
 // start lines and holds the warning for the missing header image.
 TEST(UpdaterScenario, FiveTokensOpenTheWindowAndWriteTheLog) {
+  // Wine reuses process ids, and with them the names tempPath makes: start clean.
   const std::wstring folder = tempPath(L"update-run");
+  std::error_code ignored;
+  std::filesystem::remove_all(std::filesystem::path(folder), ignored);
   ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
   Process update = start(kUpdate,
                          L"--dlurl=http://127.0.0.1:9/none --vrc=1 --dlpath=" + folder + L"\\dl\\setup.exe --rppath=" +
