@@ -119,8 +119,9 @@ void MainView::StartInstaller() {
 }
 
 void MainView::OnDisplayChange() {
-  if (majorVersion() < 6) return;
-  const int newScale = ScaleForDpi(screenDpi());
+  const std::optional<int> scale = ScaleAfterDisplayChange(majorVersion(), screenDpi());
+  if (!scale) return;
+  const int newScale = *scale;
   RECT current{};
   GetWindowRect(Handle(), &current);
   const veneer::WindowRect resized = RescaleRect(fromRect(current), newScale, Scale());

@@ -94,6 +94,11 @@ int ScaleForDpi(int dpi) {
   return 200;
 }
 
+std::optional<int> ScaleAfterDisplayChange(unsigned majorVersion, int dpi) {
+  if (majorVersion < 6) return std::nullopt;
+  return ScaleForDpi(dpi);
+}
+
 WindowRect RescaleRect(const WindowRect& rect, int newScale, int oldScale) {
   if (oldScale <= 0) return rect;
   auto scale = [&](int c) {

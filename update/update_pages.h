@@ -59,6 +59,9 @@ std::optional<InstallerLaunch> InstallerLaunchFor(std::u16string_view rppath);
 
 // The window's scale for a screen of `dpi` dots per inch: 100, 125, 150 or 200.
 int ScaleForDpi(int dpi);
+// The scale after a display change; nothing (the scale stays) on Windows
+// before version 6.
+std::optional<int> ScaleAfterDisplayChange(unsigned majorVersion, int dpi);
 
 // A window rectangle (screen coordinates) taken from `oldScale` to `newScale`.
 veneer::WindowRect RescaleRect(const veneer::WindowRect& rect, int newScale, int oldScale);

@@ -142,6 +142,13 @@ TEST(UpdateWindowRulesTest, ScaleSteps) {
   EXPECT_EQ(ScaleForDpi(72), 100);
 }
 
+// Before Windows 6 the window keeps scale 100 whatever the resolution.
+TEST(UpdateWindowRulesTest, NoScalingBeforeVersionSix) {
+  EXPECT_EQ(ScaleAfterDisplayChange(5, 192), std::nullopt);
+  EXPECT_EQ(ScaleAfterDisplayChange(6, 192), std::optional<int>(200));
+  EXPECT_EQ(ScaleAfterDisplayChange(10, 96), std::optional<int>(100));
+}
+
 // Rescaling goes from the previous scale, not from 100; the same scale keeps the size.
 TEST(UpdateWindowRulesTest, RescaleFromThePreviousScale) {
   const WindowRect at100{100, 50, 402, 252};
