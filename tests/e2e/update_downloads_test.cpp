@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <thread>
 
@@ -212,45 +213,52 @@ TEST_F(UpdateDownloadTest, DoneStartsTheNewInstaller) {
   EXPECT_EQ(recorded, "show=99 args=\"--delay=1\" \"--runarg=update\" cwd=" + folder + "\n");
 }
 
-// An error page from the server is not installed: the network error, in traditional Chinese.
-TEST_F(UpdateDownloadTest, NotFoundKeepsTheOldInstaller) {
-  UpdateRun run = runUpdate(base_ + L"404/missing.bin", L"hk", folder_ + L"\\dl\\setup.exe");
-  EXPECT_EQ(run.page, UpdaterPage::kError);
-  expectCaption(run, u"\u66f4\u65b0\u51fa\u932f");                          // 更新出錯
-  expectErrorText(run, u"\u8acb\u6aa2\u67e5\u7db2\u7d61\u9023\u63a5\u72c0\u614b");  // 請檢查網絡連接狀態
-  EXPECT_EQ(readFile(oldInstaller_), "old installer");
-  EXPECT_FALSE(exists(folder_ + L"\\dl\\setup.exe"));
-  // The check tells the languages apart: the simplified caption differs from
-  // the traditional one in half a glyph, and it scores lower.
-  const auto caption = [&](const std::u16string& text) {
-    return inkMatch(run.last, text, kCaptionText, veneer::kTextSingleLine | veneer::kTextVCenter, RGB(255, 255, 255),
-                    kCaptionBlue, true, kCaptionBandRows);
-  };
-  EXPECT_LT(caption(u"\u66f4\u65b0\u51fa\u9519"), caption(u"\u66f4\u65b0\u51fa\u932f"));
-  EXPECT_LT(caption(u"Update Error"), 0.3);
-  finish(run, L"update-404-hk.bmp", true);  // the "{close}" button
-  EXPECT_TRUE(glyphsDiffer(u"\u8acb\u6aa2\u67e5"));
-}
+struct ErrorMode {
+  const wchar_t* path;  // the server's mode
+  const char* errorKey;
+};
 
-TEST_F(UpdateDownloadTest, NoContentLengthIsANetworkError) {
-  serve(L"setup-nolength.bin", std::string(5000, 'x'));
-  UpdateRun run = runUpdate(base_ + L"nolength/setup-nolength.bin", L"us", folder_ + L"\\dl\\setup.exe");
-  EXPECT_EQ(run.page, UpdaterPage::kError);
-  expectCaption(run, u"Update Error");
-  expectErrorText(run, u"Plese check internet condition");
-  EXPECT_EQ(readFile(oldInstaller_), "old installer");
-  finish(run, L"update-nolength-us.bmp", false);
-}
-
-// A body shorter than announced does not replace the installer.
-TEST_F(UpdateDownloadTest, ShortBodyKeepsTheOldInstaller) {
-  serve(L"setup-short.bin", std::string(100000, 's'));
-  UpdateRun run = runUpdate(base_ + L"short/setup-short.bin", L"cn", folder_ + L"\\dl\\setup.exe");
-  EXPECT_EQ(run.page, UpdaterPage::kError);
-  expectCaption(run, u"\u66f4\u65b0\u51fa\u9519");                        // 更新出错
-  expectErrorText(run, u"\u4e0b\u8f7d\u6587\u4ef6\u4e0d\u5b8c\u6574");  // 下载文件不完整
-  EXPECT_EQ(readFile(oldInstaller_), "old installer");
-  finish(run, L"update-short-cn.bmp", false);
+// Every failing server mode in every language: the error page with the
+// translated caption and reason, and the old installer untouched.
+TEST_F(UpdateDownloadTest, ErrorModesInEachLanguage) {
+  serve(L"setup-error.bin", std::string(100000, 'e'));
+  const std::pair<const wchar_t*, std::u16string> captions[] = {
+      {L"us", u"Update Error"}, {L"cn", u"\u66f4\u65b0\u51fa\u9519"}, {L"hk", u"\u66f4\u65b0\u51fa\u932f"}};
+  const std::map<std::string, std::map<std::wstring, std::u16string>> reasons = {
+      {"{net error}",
+       {{L"us", u"Plese check internet condition"},
+        {L"cn", u"\u8bf7\u68c0\u67e5\u7f51\u7edc\u8fde\u63a5\u72b6\u6001"},
+        {L"hk", u"\u8acb\u6aa2\u67e5\u7db2\u7d61\u9023\u63a5\u72c0\u614b"}}},
+      {"{viryfy fail}",
+       {{L"us", u"Incomplete downloading files"},
+        {L"cn", u"\u4e0b\u8f7d\u6587\u4ef6\u4e0d\u5b8c\u6574"},
+        {L"hk", u"\u4e0b\u8f09\u6587\u4ef6\u4e0d\u5b8c\u6574"}}}};
+  const ErrorMode modes[] = {{L"404/", "{net error}"}, {L"nolength/", "{net error}"}, {L"short/", "{viryfy fail}"}};
+  for (const ErrorMode& mode : modes) {
+    for (const auto& [lang, caption] : captions) {
+      SCOPED_TRACE(std::string(mode.errorKey) + " " + std::string(lang, lang + 2));
+      write(oldInstaller_, "old installer");
+      UpdateRun run = runUpdate(base_ + mode.path + L"setup-error.bin", lang, folder_ + L"\\dl\\setup.exe");
+      EXPECT_EQ(run.page, UpdaterPage::kError);
+      expectCaption(run, caption);
+      expectErrorText(run, reasons.at(mode.errorKey).at(lang));
+      EXPECT_EQ(readFile(oldInstaller_), "old installer");
+      if (std::wstring(lang) == L"hk" && std::wstring(mode.path) == L"404/") {
+        // The check tells the languages apart: the simplified caption differs
+        // from the traditional one in half a glyph, and it scores lower.
+        const auto match = [&](const std::u16string& text) {
+          return inkMatch(run.last, text, kCaptionText, veneer::kTextSingleLine | veneer::kTextVCenter,
+                          RGB(255, 255, 255), kCaptionBlue, true, kCaptionBandRows);
+        };
+        EXPECT_LT(match(u"\u66f4\u65b0\u51fa\u9519"), match(caption));
+        EXPECT_LT(match(u"Update Error"), 0.3);
+        EXPECT_TRUE(glyphsDiffer(u"\u8acb\u6aa2\u67e5"));
+      }
+      const std::wstring shot = std::wstring(L"update-") + std::wstring(mode.path).substr(0, wcslen(mode.path) - 1) +
+                                L"-" + lang + L".bmp";
+      finish(run, shot, std::wstring(lang) == L"hk");  // in Chinese (traditional) through the "{close}" button
+    }
+  }
 }
 
 // The same file as download and installer is refused before anything changes.
