@@ -48,20 +48,23 @@ LRESULT MainView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case UM_DOWNLOAD_PROGRESS: {
       const Shown before = shown();
+      const int valueBefore = barValue();
       pages_.OnDownloadProgress(w, l);
-      refreshIfChanged(before);
+      refreshIfChanged(before, valueBefore);
       return 0;
     }
     case UM_REPLACE_PROGRESS: {
       const Shown before = shown();
+      const int valueBefore = barValue();
       pages_.OnReplaceProgress(w, l);
-      refreshIfChanged(before);
+      refreshIfChanged(before, valueBefore);
       return 0;
     }
     case UM_INSTALL_STEP: {
       const Shown before = shown();
+      const int valueBefore = barValue();
       pages_.OnInstallStep(w, l);
-      refreshIfChanged(before);
+      refreshIfChanged(before, valueBefore);
       return 0;
     }
     case UM_UPDATE_ERROR: {
@@ -166,9 +169,17 @@ MainView::Shown MainView::shown() const {
   return now;
 }
 
-void MainView::refreshIfChanged(const Shown& before) {
-  if (shown() == before) return;
-  Relayout();  // a page change lays the shown page out; the bar repaints with it
+int MainView::barValue() const { return pages_.Progress() ? pages_.Progress()->Value() : 0; }
+
+void MainView::refreshIfChanged(const Shown& before, int valueBefore) {
+  const ULONGLONG now = GetTickCount64();
+  if (shown() != before) {
+    Relayout();  // a page change lays the shown page out; the bar repaints with it
+    lastRepaint_ = now;
+  } else if (barValue() != valueBefore && now - lastRepaint_ >= kRepaintMillis) {
+    InvalidateRect(Handle(), nullptr, FALSE);
+    lastRepaint_ = now;
+  }
 }
 
 }  // namespace update

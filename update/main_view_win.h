@@ -43,9 +43,13 @@ class MainView final : public veneer::VHostWnd {
     bool operator==(const Shown&) const = default;
   };
   Shown shown() const;
-  // Repaints only when what the window shows has changed: the worker sends a
-  // message per 2048 bytes, far more than the eye needs.
-  void refreshIfChanged(const Shown& before);
+  // Lays out and repaints when what the window shows has changed, and
+  // repaints at least every kRepaintMillis while the bar's value moves: the
+  // worker sends a message per 2048 bytes, far more than the eye needs.
+  void refreshIfChanged(const Shown& before, int valueBefore);
+  int barValue() const;
+  static constexpr ULONGLONG kRepaintMillis = 50;
+  ULONGLONG lastRepaint_ = 0;
 
   veneer::VApplication& app_;
   const UpdateArgs* args_ = nullptr;

@@ -8,6 +8,7 @@
 //   first-paint-ms  from the start to the first painted window
 //   finished-ms     from the start to the finished (or error) page
 //   bar-changes / bar-seconds   distinct pictures of the bar seen while it moved
+//   paints / paint-seconds      the window's own paint count over that time
 // Exit code: update.exe's, or 90 when it could not be driven.
 #include <windows.h>
 
@@ -19,6 +20,7 @@
 #include "tests/e2e/process_win.h"
 #include "tests/e2e/screen_win.h"
 #include "tests/e2e/updater_screen_win.h"
+#include "veneer/wnd/host_wnd_win.h"
 
 namespace {
 
@@ -85,6 +87,10 @@ int main() {
   double finished = -1;
   double barFirstChange = -1, barLastChange = -1;
   int barChanges = 0;
+  std::uintptr_t paintsAtFirstChange = 0, paintsAtLastChange = 0;
+  const auto paintCount = [&] {
+    return reinterpret_cast<std::uintptr_t>(GetPropW(window, veneer::kPaintCountProperty));
+  };
   std::uint64_t lastCaption = 0, lastBar = 0;
   int shotIndex = 0;
   e2e::UpdaterPage page = e2e::UpdaterPage::kUnknown;
@@ -112,8 +118,12 @@ int main() {
       const std::uint64_t bar = e2e::barFingerprint(shot);
       if (bar != lastBar && lastBar != 0) {
         ++barChanges;
-        if (barFirstChange < 0) barFirstChange = now;
+        if (barFirstChange < 0) {
+          barFirstChange = now;
+          paintsAtFirstChange = paintCount();
+        }
         barLastChange = now;
+        paintsAtLastChange = paintCount();
       }
       lastBar = bar;
     }
@@ -126,8 +136,10 @@ int main() {
     // not slow the updater it measures.
     Sleep(40);
   }
-  std::printf("finished-ms %.0f\nfirst-paint-ms %.0f\nbar-changes %d\nbar-seconds %.3f\n", finished, firstPaint,
-              barChanges, barChanges > 0 ? (barLastChange - barFirstChange) / 1000.0 : 0.0);
+  const double barSeconds = barChanges > 0 ? (barLastChange - barFirstChange) / 1000.0 : 0.0;
+  std::printf("finished-ms %.0f\nfirst-paint-ms %.0f\nbar-changes %d\nbar-seconds %.3f\npaints %llu\n", finished,
+              firstPaint, barChanges, barSeconds,
+              static_cast<unsigned long long>(paintsAtLastChange - paintsAtFirstChange));
   if (clickDone && page == e2e::UpdaterPage::kFinished) {
     Sleep(300);
     const LPARAM at = MAKELPARAM((e2e::kDoneButton.left + e2e::kDoneButton.right) / 2,

@@ -98,6 +98,7 @@ void VHostWnd::layout() {
 }
 
 void VHostWnd::paint() {
+  SetPropW(window_, kPaintCountProperty, reinterpret_cast<HANDLE>(++paints_));
   PAINTSTRUCT ps;
   HDC screen = BeginPaint(window_, &ps);
   RECT client{};
@@ -166,6 +167,7 @@ LRESULT VHostWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (model_ && QuitsOnDestroy(model_->attributes.wndType, (style & WS_CHILD) != 0, (exStyle & WS_EX_TOOLWINDOW) != 0)) {
         PostQuitMessage(1);
       }
+      RemovePropW(window_, kPaintCountProperty);
       SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
       window_ = nullptr;
       return 0;

@@ -6,6 +6,7 @@
 
 #include <pugixml.hpp>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,6 +17,9 @@
 namespace veneer {
 
 inline constexpr UINT kScaleMessage = 2024;  // wParam: the new scale in percent
+// A window property holding how many times the host has painted, for tools
+// that measure from outside how often a window repaints.
+inline constexpr wchar_t kPaintCountProperty[] = L"VeneerPaintCount";
 
 class VHostWnd {
  public:
@@ -66,6 +70,7 @@ class VHostWnd {
   HWND window_ = nullptr;
   VWindow* pressed_ = nullptr;
   std::wstring fontFace_;
+  std::uintptr_t paints_ = 0;
 };
 
 }  // namespace veneer
