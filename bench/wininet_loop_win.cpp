@@ -16,15 +16,12 @@
 
 #include "common/unique_handle_win.h"
 #include "common/wide_win.h"
+#include "update/http_session_win.h"
 
 namespace {
 
-struct InternetHandleTraits {
-  using Value = HINTERNET;
-  static Value empty() noexcept { return nullptr; }
-  static void close(Value v) noexcept { ::InternetCloseHandle(v); }
-};
-using UniqueInternetHandle = common::UniqueResource<InternetHandleTraits>;
+using update::kRequestFlags;
+using update::UniqueInternetHandle;
 
 constexpr UINT kProgress = WM_APP + 1;
 
@@ -88,10 +85,7 @@ int main() {
   UniqueInternetHandle session(InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!session) return 3;
   const std::wstring url = common::toWide(tokens[1]);
-  UniqueInternetHandle request(InternetOpenUrlW(session.get(), url.c_str(), nullptr, 0,
-                                                INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
-                                                    INTERNET_FLAG_PRAGMA_NOCACHE,
-                                                0));
+  UniqueInternetHandle request(InternetOpenUrlW(session.get(), url.c_str(), nullptr, 0, kRequestFlags, 0));
   if (!request) return 4;
   char chunk[2048];
   unsigned long long total = 0;

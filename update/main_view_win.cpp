@@ -46,27 +46,12 @@ LRESULT MainView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_INITDIALOG:
       OnInitDialog();
       return 0;
-    case UM_DOWNLOAD_PROGRESS: {
-      const Shown before = shown();
-      const int valueBefore = barValue();
-      pages_.OnDownloadProgress(w, l);
-      refreshIfChanged(before, valueBefore);
-      return 0;
-    }
-    case UM_REPLACE_PROGRESS: {
-      const Shown before = shown();
-      const int valueBefore = barValue();
-      pages_.OnReplaceProgress(w, l);
-      refreshIfChanged(before, valueBefore);
-      return 0;
-    }
-    case UM_INSTALL_STEP: {
-      const Shown before = shown();
-      const int valueBefore = barValue();
-      pages_.OnInstallStep(w, l);
-      refreshIfChanged(before, valueBefore);
-      return 0;
-    }
+    case UM_DOWNLOAD_PROGRESS:
+      return onProgressMessage(&UpdatePages::OnDownloadProgress, w, l);
+    case UM_REPLACE_PROGRESS:
+      return onProgressMessage(&UpdatePages::OnReplaceProgress, w, l);
+    case UM_INSTALL_STEP:
+      return onProgressMessage(&UpdatePages::OnInstallStep, w, l);
     case UM_UPDATE_ERROR: {
       const auto* text = reinterpret_cast<const wchar_t*>(lParam);
       const std::u16string copy = text != nullptr ? common::fromWide(text) : std::u16string();
@@ -158,15 +143,20 @@ MainView::Shown MainView::shown() const {
   now.page = pages_.CurrentPage();
   if (const veneer::VProgress2* bar = pages_.Progress()) {
     now.bar = bar;
-    const int span = bar->Max() - bar->Min();
-    if (span > 0) {
-      const std::int64_t done = static_cast<std::int64_t>(bar->Value()) - bar->Min();
-      now.fill = static_cast<int>(done * bar->Rect().Width() / span);
-      now.percent = static_cast<int>(done * 100 / span);
-    }
+    now.fill = bar->FillExtent(bar->Vertical() ? bar->Rect().Height() : bar->Rect().Width());
+    now.percent = bar->Percent();
   }
   if (pages_.ErrorInfo() != nullptr) now.error = pages_.ErrorInfo()->WindowText();
   return now;
+}
+
+LRESULT MainView::onProgressMessage(void (UpdatePages::*handler)(std::int32_t, std::int32_t), std::int32_t wParam,
+                                    std::int32_t lParam) {
+  const Shown before = shown();
+  const int valueBefore = barValue();
+  (pages_.*handler)(wParam, lParam);
+  refreshIfChanged(before, valueBefore);
+  return 0;
 }
 
 int MainView::barValue() const { return pages_.Progress() ? pages_.Progress()->Value() : 0; }

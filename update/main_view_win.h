@@ -31,6 +31,9 @@ class MainView final : public veneer::VHostWnd {
 
  private:
   void OnInitDialog();
+  // One of the three progress messages: the pages' handler, then a repaint if needed.
+  LRESULT onProgressMessage(void (UpdatePages::*handler)(std::int32_t, std::int32_t), std::int32_t wParam,
+                            std::int32_t lParam);
   void OnDisplayChange();
   void StartInstaller();
   // What the window shows: the page, the bar's fill and percentage, the error text.

@@ -71,7 +71,9 @@ int VProgress2::scaled(int units) const {
   return saturate(static_cast<std::int64_t>(Host().scale) * units / 100);
 }
 
-int VProgress2::extent(int length) const { return saturate(proportion(Value(), Min(), Max(), length)); }
+int VProgress2::FillExtent(int length) const { return saturate(proportion(Value(), Min(), Max(), length)); }
+
+int VProgress2::Percent() const { return FillExtent(100); }
 
 bool VProgress2::OnCreate() {
   if (Host().ui != nullptr) {
@@ -91,9 +93,9 @@ bool VProgress2::OnPaint(IRenderTarget& target) const {
   if (bkgndSkin_ != nullptr) DrawSkin(target, *bkgndSkin_, 0, r);
   WindowRect f = r;
   if (Vertical()) {
-    f.bottom = saturate(static_cast<std::int64_t>(r.top) + extent(r.Height()));
+    f.bottom = saturate(static_cast<std::int64_t>(r.top) + FillExtent(r.Height()));
   } else {
-    f.right = saturate(static_cast<std::int64_t>(r.left) + extent(r.Width()));
+    f.right = saturate(static_cast<std::int64_t>(r.left) + FillExtent(r.Width()));
   }
   if (Value() > Min() && rangeDrawable() && posSkin_ != nullptr) {
     f.left += scaled(inset_[0]);
@@ -103,9 +105,8 @@ bool VProgress2::OnPaint(IRenderTarget& target) const {
     if (f.right > f.left && f.bottom > f.top) DrawSkin(target, *posSkin_, 0, f);
   }
   if (ShowPercent() && !Vertical()) {
-    const int percent = saturate(proportion(Value(), Min(), Max(), 100));
     char text[16];
-    std::snprintf(text, sizeof text, "%d%%", percent);
+    std::snprintf(text, sizeof text, "%d%%", Percent());
     std::u16string wide(text, text + std::char_traits<char>::length(text));
     target.DrawText(wide, r, kTextCenter | kTextVCenter | kTextSingleLine,
                     Style().colorText.value_or(makeColour(0, 0, 0)));
@@ -119,9 +120,9 @@ PixelPoint VProgress2::HeaderPosition(int cx, int cy, int offsetX, int offsetY) 
   std::int64_t y = 0;
   if (Vertical()) {
     x = r.right;
-    y = static_cast<std::int64_t>(r.top) + extent(r.Height());
+    y = static_cast<std::int64_t>(r.top) + FillExtent(r.Height());
   } else {
-    x = static_cast<std::int64_t>(r.left) + extent(r.Width());
+    x = static_cast<std::int64_t>(r.left) + FillExtent(r.Width());
     y = r.bottom;
   }
   std::int64_t top = r.top;

@@ -32,6 +32,12 @@ class VProgress2 : public VProgress {
   // Left, top, right, bottom, in device-independent units.
   const int* Insets() const { return inset_; }
 
+  // How far along `length` pixels the value reaches (64-bit product, quotient
+  // truncated towards zero); 0 for an empty or inverted range.
+  int FillExtent(int length) const;
+  // The percentage the text shows, truncated; 0 for an empty or inverted range.
+  int Percent() const;
+
   // Default skins when the layout named none; fails when there are none.
   bool OnCreate() override;
   bool OnPaint(IRenderTarget& target) const override;
@@ -42,9 +48,6 @@ class VProgress2 : public VProgress {
 
  private:
   int scaled(int units) const;
-  // How far along `length` pixels the value reaches (64-bit product, quotient
-  // truncated towards zero); 0 for an empty or inverted range.
-  int extent(int length) const;
   bool rangeDrawable() const { return Max() > Min(); }
 
   int inset_[4] = {0, 0, 0, 0};

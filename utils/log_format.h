@@ -19,6 +19,15 @@ namespace logq {
 void appendFormatV(LogRecord& record, const char* format, std::va_list args);
 void appendFormat(LogRecord& record, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+// The file name of `path` after its last '/' or '\\' (the call sites' source names).
+inline const char* baseNameOf(const char* path) {
+  const char* base = path;
+  for (const char* p = path; *p != '\0'; ++p) {
+    if (*p == '\\' || *p == '/') base = p + 1;
+  }
+  return base;
+}
+
 // Text style: copies what fits of `text`, keeping the content terminated inside the buffer.
 void appendText(LogRecord& record, std::string_view text);
 void appendNumber(LogRecord& record, int number);

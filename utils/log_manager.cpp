@@ -6,6 +6,7 @@
 #include <cstring>
 #include <random>
 
+#include "utils/log_format.h"
 #include "utils/process_identity.h"
 
 namespace logq {
@@ -214,10 +215,7 @@ LogRecord* LogManager::makeRecord(int id, int level) {
 // Appends " <base name of file>:<line>" within the space left, keeping the
 // text terminated (what snprintf(" %s:%d") would write, without its cost).
 void appendCallSite(LogRecord& record, const char* file, int line) {
-  const char* base = file;
-  for (const char* p = file; *p != '\0'; ++p) {
-    if (*p == '\\' || *p == '/') base = p + 1;
-  }
+  const char* base = baseNameOf(file);
   char digits[12];
   char* d = digits + sizeof digits;
   unsigned magnitude = line < 0 ? 0u - static_cast<unsigned>(line) : static_cast<unsigned>(line);

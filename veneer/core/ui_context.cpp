@@ -2,10 +2,9 @@
 
 namespace veneer {
 
-VUiContext::VUiContext(IImageDecoder* decoder, IVTranslatorMgr* translations)
-    : providers_(decoder),
-      translations_(translations != nullptr ? VRef<IVTranslatorMgr>::Share(translations)
-                                            : VRef<IVTranslatorMgr>::Adopt(new VNullTranslator)) {}
+VUiContext::VUiContext(IImageDecoder* decoder, IVTranslatorMgr* translations) : providers_(decoder) {
+  SetTranslations(translations);
+}
 
 bool VUiContext::AddProvider(IResProvider* provider, std::u16string_view uidefId) {
   if (provider == nullptr) return false;

@@ -3,23 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "utils/log_format.h"
 #include "utils/log_levels.h"
 #include "utils/process_identity.h"
 #include "veneer/core/toolkit_log.h"
 
 namespace veneer {
-namespace {
-
-const char* baseName(const char* path) {
-  const char* base = path;
-  for (const char* p = path; *p != '\0'; ++p) {
-    if (*p == '\\' || *p == '/') base = p + 1;
-  }
-  return base;
-}
-
-}  // namespace
-
 const char* ToolkitLevelTag(int level) {
   static const char* const kTags[] = {"TRACE", "DEBUG", "INFO ", "WARN ", "ERROR", "ALARM", "FATAL"};
   return level >= 0 && level <= 6 ? kTags[level] : "?????";
@@ -63,7 +52,7 @@ std::string LogManager::FormatRecord(int level, std::int64_t seconds, std::uint3
     n = std::snprintf(text, sizeof text, "pid=%u tid=%u %d-%02d-%02d %02d:%02d:%02d.%03d %s %s %s \"%s\" %s (%s):%d\r\n",
                       pid, tid, local.year, local.month, local.day, local.hour, local.minute, local.second,
                       static_cast<int>(millis % 1000), ToolkitLevelTag(level), module.c_str(), tag, message,
-                      function != nullptr ? function : "", baseName(file), line);
+                      function != nullptr ? function : "", logq::baseNameOf(file), line);
   } else {
     n = std::snprintf(text, sizeof text, "pid=%u tid=%u %d-%02d-%02d %02d:%02d:%02d.%03d %s %s %s \"%s\"\r\n", pid,
                       tid, local.year, local.month, local.day, local.hour, local.minute, local.second,
