@@ -20,6 +20,7 @@
 #include "client/client_script.h"
 #include "kickoff/start_request.h"
 #include "common/option_text.h"
+#include "common/process_start_win.h"
 #include "common/unique_handle_win.h"
 #include "common/wide_win.h"
 
@@ -122,20 +123,6 @@ int waitForEvent(const std::u16string& name, Reporter& report) {
   return kOk;
 }
 
-common::UniqueHandle startProgram(const std::wstring& program, const std::wstring& arguments, DWORD& pid) {
-  std::wstring commandLine = L"\"" + program + L"\" " + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    return common::UniqueHandle();
-  }
-  common::UniqueHandle thread(process.hThread);
-  pid = process.dwProcessId;
-  return common::UniqueHandle(process.hProcess);
-}
-
 // The client's second channel: kickoff opens the path it is given in a section of its own.
 class KickoffChannel {
  public:
@@ -151,15 +138,14 @@ class KickoffChannel {
     path.copy(request.path, path.size());
     request.path[path.size()] = u'\0';
     std::atomic_ref<std::uint8_t>(request.pending).store(1, std::memory_order_release);
-    DWORD pid = 0;
-    process_ = startProgram(folderOfProgram() + L"kickoff.exe",
-                            L"--filemapping-name=" + section + L" --watch=" + std::to_wstring(GetCurrentProcessId()),
-                            pid);
-    if (!process_) {
+    process_ = common::startProcess(folderOfProgram() + L"kickoff.exe",
+                                    L"--filemapping-name=" + section + L" --watch=" +
+                                        std::to_wstring(GetCurrentProcessId()));
+    if (!process_.handle) {
       report.line("kickoff: cannot start kickoff.exe (error %lu)", GetLastError());
       return kSetupFailed;
     }
-    report.line("kickoff: started pid %lu to open %s", pid, narrow(path).c_str());
+    report.line("kickoff: started pid %lu to open %s", process_.pid, narrow(path).c_str());
     const ULONGLONG start = GetTickCount64();
     while (std::atomic_ref<std::uint8_t>(request.pending).load(std::memory_order_acquire) != 0) {
       if (GetTickCount64() - start > kEventMillis) {
@@ -175,28 +161,25 @@ class KickoffChannel {
  private:
   common::UniqueHandle mapping_;
   common::UniqueView view_;
-  common::UniqueHandle process_;
+  common::StartedProcess process_;
 };
 
 // The local proxy stand-in and the watchdog that ends it after this client.
 int startSentinel(const std::u16string& proxyProgram, Reporter& report) {
-  DWORD proxyPid = 0;
-  common::UniqueHandle proxy = startProgram(common::toWide(proxyProgram), L"--idle=120000", proxyPid);
-  if (!proxy) {
+  common::StartedProcess proxy = common::startProcess(common::toWide(proxyProgram), L"--idle=120000");
+  if (!proxy.handle) {
     report.line("sentinel: cannot start the proxy stand-in (error %lu)", GetLastError());
     return kSetupFailed;
   }
-  DWORD sentinelPid = 0;
-  common::UniqueHandle sentinel =
-      startProgram(folderOfProgram() + L"sentinel.exe",
-                   L"--mpid=" + std::to_wstring(GetCurrentProcessId()) + L" --epid=" + std::to_wstring(proxyPid),
-                   sentinelPid);
-  if (!sentinel) {
+  const common::StartedProcess sentinel = common::startProcess(
+      folderOfProgram() + L"sentinel.exe",
+      L"--mpid=" + std::to_wstring(GetCurrentProcessId()) + L" --epid=" + std::to_wstring(proxy.pid));
+  if (!sentinel.handle) {
     report.line("sentinel: cannot start sentinel.exe (error %lu)", GetLastError());
-    TerminateProcess(proxy.get(), 1);
+    TerminateProcess(proxy.handle.get(), 1);
     return kSetupFailed;
   }
-  report.line("sentinel: pid %lu watches this client and proxy pid %lu", sentinelPid, proxyPid);
+  report.line("sentinel: pid %lu watches this client and proxy pid %lu", sentinel.pid, proxy.pid);
   return kOk;
 }
 
@@ -249,25 +232,19 @@ int main() {
   report.line("section %s created (%u bytes)", narrow(common::fromWide(section)).c_str(),
               static_cast<unsigned>(linkwarden::kCommandBlockSize));
 
-  std::wstring commandLine = L"\"" + tool + L"\" --filemapping-name=" + section +
-                             L" --watch=" + std::to_wstring(GetCurrentProcessId());
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(tool.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
+  const common::StartedProcess toolProcess = common::startProcess(
+      tool, L"--filemapping-name=" + section + L" --watch=" + std::to_wstring(GetCurrentProcessId()));
+  if (!toolProcess.handle) {
     report.line("cannot start %s (error %lu)", narrow(common::fromWide(tool)).c_str(), GetLastError());
     return kSetupFailed;
   }
-  common::UniqueHandle toolProcess(process.hProcess);
-  common::UniqueHandle toolThread(process.hThread);
-  report.line("started tool pid %lu", process.dwProcessId);
+  report.line("started tool pid %lu", toolProcess.pid);
 
   // A test that wants to see the tool end after we are gone gets its own handle on it.
   if (auto receiver = common::lastOptionValue(options, u"--give-tool-to=")) {
     common::UniqueHandle target(OpenProcess(PROCESS_DUP_HANDLE, FALSE, common::leadingDecimal(*receiver)));
     HANDLE duplicate = nullptr;
-    if (target && DuplicateHandle(GetCurrentProcess(), toolProcess.get(), target.get(), &duplicate,
+    if (target && DuplicateHandle(GetCurrentProcess(), toolProcess.handle.get(), target.get(), &duplicate,
                                   SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, 0)) {
       report.line("tool-handle=%llu", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(duplicate)));
     } else {

@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <string>
 
-#include "common/unique_handle_win.h"
+#include "common/process_start_win.h"
 #include "launcher/launch_params.h"
 
 namespace {
@@ -77,16 +77,7 @@ common::UniqueHandle startClient(HINSTANCE self) {
   const DWORD length = GetModuleFileNameW(self, path, MAX_PATH);
   std::wstring program(path, length);
   program = program.substr(0, program.find_last_of(L'\\') + 1) + L"client.exe";
-  std::wstring commandLine = L"\"" + program + L"\" " + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    return common::UniqueHandle();
-  }
-  common::UniqueHandle thread(process.hThread);
-  return common::UniqueHandle(process.hProcess);
+  return common::startProcess(program, arguments).handle;
 }
 
 }  // namespace

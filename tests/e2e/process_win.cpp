@@ -12,21 +12,6 @@ std::wstring windowsPath(const char* unixPath) {
   return path;
 }
 
-Process start(const std::wstring& program, const std::wstring& arguments, const std::wstring& workingFolder) {
-  std::wstring commandLine = L"\"" + program + L"\" " + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  Process process;
-  if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                     workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info)) {
-    common::UniqueHandle thread(info.hThread);
-    process.handle.reset(info.hProcess);
-    process.pid = info.dwProcessId;
-  }
-  return process;
-}
-
 std::optional<DWORD> waitExit(HANDLE process, DWORD millis) {
   if (WaitForSingleObject(process, millis) != WAIT_OBJECT_0) return std::nullopt;
   DWORD code = 0;
@@ -74,5 +59,18 @@ RecorderFile::~RecorderFile() {
 }
 
 std::string RecorderFile::text() const { return readFile(path_); }
+
+HWND waitForVisibleWindow(DWORD pid, const std::wstring& className, DWORD millis) {
+  const ULONGLONG until = GetTickCount64() + millis;
+  while (GetTickCount64() < until) {
+    for (HWND window : topLevelWindowsOf(pid)) {
+      wchar_t name[64] = {};
+      GetClassNameW(window, name, 63);
+      if (IsWindowVisible(window) && className == name) return window;
+    }
+    Sleep(5);
+  }
+  return nullptr;
+}
 
 }  // namespace e2e

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/process_start_win.h"
 #include "common/unique_handle_win.h"
 
 namespace e2e {
@@ -35,14 +36,14 @@ class RecorderFile {
 // A Linux path (as CMake knows our programs) as Wine sees it: on drive Z:.
 std::wstring windowsPath(const char* unixPath);
 
-struct Process {
-  common::UniqueHandle handle;
-  DWORD pid = 0;
-};
+using Process = common::StartedProcess;
 
 // Starts `program` with `arguments` (the program's quoted path is token 0),
 // in `workingFolder` when one is given.
-Process start(const std::wstring& program, const std::wstring& arguments, const std::wstring& workingFolder = {});
+inline Process start(const std::wstring& program, const std::wstring& arguments,
+                     const std::wstring& workingFolder = {}) {
+  return common::startProcess(program, arguments, workingFolder);
+}
 
 // The exit code, or nothing when the process has not ended within `millis`.
 std::optional<DWORD> waitExit(HANDLE process, DWORD millis);
@@ -53,5 +54,9 @@ std::string readFile(const std::wstring& path);
 
 // Visible or hidden top-level windows that belong to process `pid`.
 std::vector<HWND> topLevelWindowsOf(DWORD pid);
+
+// The first visible top-level window of class `className` that process `pid`
+// shows within `millis`; null when none does.
+HWND waitForVisibleWindow(DWORD pid, const std::wstring& className, DWORD millis = kGenerous);
 
 }  // namespace e2e

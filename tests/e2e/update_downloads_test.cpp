@@ -119,13 +119,18 @@ class UpdateDownloadTest : public ::testing::Test {
   // Serves `bytes` under `name` from the server's folder.
   void serve(const std::wstring& name, const std::string& bytes) { write(kServerDir + L"\\root\\" + name, bytes); }
 
+  // Starts the updater on `url` in the test's folder, replacing the test's old installer.
+  Process startUpdate(const std::wstring& url, const std::wstring& lang, const std::wstring& dlpath) {
+    return start(kUpdate,
+                 L"--dlurl=" + url + L" --vrc=2.0 \"--dlpath=" + dlpath + L"\" \"--rppath=" + oldInstaller_ +
+                     L"\" --lang=" + lang,
+                 folder_);
+  }
+
   // Starts the updater and waits for the finished or the error page.
   UpdateRun runUpdate(const std::wstring& url, const std::wstring& lang, const std::wstring& dlpath) {
     UpdateRun run;
-    run.process = start(kUpdate,
-                        L"--dlurl=" + url + L" --vrc=2.0 \"--dlpath=" + dlpath + L"\" \"--rppath=" + oldInstaller_ +
-                            L"\" --lang=" + lang,
-                        folder_);
+    run.process = startUpdate(url, lang, dlpath);
     if (!run.process.handle) return run;
     run.window = waitForUpdaterWindow(run.process.pid, kGenerous);
     if (run.window == nullptr) return run;
@@ -274,10 +279,7 @@ TEST_F(UpdateDownloadTest, SameFileTwiceIsRefused) {
 // A slow transfer shows the download page with a partly filled bar, then finishes.
 TEST_F(UpdateDownloadTest, SlowDownloadShowsProgress) {
   serve(L"setup-slow.bin", std::string(600000, 'w'));  // about 2.3 s at the server's slow rate
-  Process update = start(kUpdate,
-                         L"--dlurl=" + base_ + L"slow/setup-slow.bin --vrc=2 \"--dlpath=" + folder_ +
-                             L"\\dl\\setup.exe\" \"--rppath=" + oldInstaller_ + L"\" --lang=us",
-                         folder_);
+  Process update = startUpdate(base_ + L"slow/setup-slow.bin", L"us", folder_ + L"\\dl\\setup.exe");
   ASSERT_TRUE(update.handle);
   HWND window = waitForUpdaterWindow(update.pid, kGenerous);
   ASSERT_NE(window, nullptr);
@@ -311,10 +313,7 @@ TEST_F(UpdateDownloadTest, SlowDownloadShowsProgress) {
 TEST_F(UpdateDownloadTest, CloseDuringTheDownload) {
   serve(L"setup-slow-close.bin", std::string(2000000, 'c'));  // about 8 s at the slow rate
   const std::wstring dlpath = folder_ + L"\\dl\\setup.exe";
-  Process update = start(kUpdate,
-                         L"--dlurl=" + base_ + L"slow/setup-slow-close.bin --vrc=2 \"--dlpath=" + dlpath +
-                             L"\" \"--rppath=" + oldInstaller_ + L"\" --lang=us",
-                         folder_);
+  Process update = startUpdate(base_ + L"slow/setup-slow-close.bin", L"us", dlpath);
   ASSERT_TRUE(update.handle);
   HWND window = waitForUpdaterWindow(update.pid, kGenerous);
   ASSERT_NE(window, nullptr);

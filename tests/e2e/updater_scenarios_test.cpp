@@ -17,28 +17,10 @@ namespace {
 
 const std::wstring kUpdate = windowsPath(UPDATE_EXE);
 
-std::wstring classOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 63);
-  return name;
-}
-
 std::wstring textOf(HWND window) {
   wchar_t text[512] = {};
   GetWindowTextW(window, text, 511);
   return text;
-}
-
-// The first visible top-level window of class `className` that process `pid` shows.
-HWND waitForWindow(DWORD pid, const std::wstring& className, DWORD millis = kGenerous) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(millis);
-  while (std::chrono::steady_clock::now() < until) {
-    for (HWND window : topLevelWindowsOf(pid)) {
-      if (IsWindowVisible(window) && classOf(window) == className) return window;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return nullptr;
 }
 
 // The message box of an updater started with too few options, in `lang`.
@@ -51,7 +33,7 @@ MessageBoxSeen runWithFourTokens(const std::wstring& lang, const std::wstring& s
   Process update = start(kUpdate, L"--dlurl=http://127.0.0.1:9/x --dlpath=C:\\dl.exe " + lang);
   MessageBoxSeen seen;
   if (!update.handle) return seen;
-  HWND box = waitForWindow(update.pid, L"#32770");
+  HWND box = waitForVisibleWindow(update.pid, L"#32770");
   if (box != nullptr) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // let it paint
     captureWindow(box).save(screenshotFolder() + L"\\" + shotName);
@@ -96,7 +78,7 @@ TEST(UpdaterScenario, FiveTokensOpenTheWindowAndWriteTheLog) {
                              folder + L"\\setup.exe --lang=us",
                          folder);
   ASSERT_TRUE(update.handle);
-  HWND window = waitForWindow(update.pid, L"UpdWnd");
+  HWND window = waitForVisibleWindow(update.pid, L"UpdWnd");
   ASSERT_NE(window, nullptr);
   RECT r{};
   GetWindowRect(window, &r);

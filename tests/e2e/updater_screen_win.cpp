@@ -35,17 +35,6 @@ std::uint64_t captionFingerprint(const Screenshot& shot) {
 
 std::uint64_t barFingerprint(const Screenshot& shot) { return fingerprint(shot, kBar); }
 
-HWND waitForUpdaterWindow(DWORD pid, DWORD millis) {
-  const ULONGLONG until = GetTickCount64() + millis;
-  while (GetTickCount64() < until) {
-    for (HWND window : topLevelWindowsOf(pid)) {
-      wchar_t name[64] = {};
-      GetClassNameW(window, name, 63);
-      if (IsWindowVisible(window) && std::wstring(name) == L"UpdWnd") return window;
-    }
-    Sleep(5);
-  }
-  return nullptr;
-}
+HWND waitForUpdaterWindow(DWORD pid, DWORD millis) { return waitForVisibleWindow(pid, L"UpdWnd", millis); }
 
 }  // namespace e2e

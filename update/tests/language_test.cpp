@@ -3,20 +3,12 @@
 // language it does not carry.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "update/language.h"
+#include "update/tests/updater_ui.h"
 #include "update/update_args.h"
-#include "veneer/tests/resource_folder.h"
 
 namespace update {
 namespace {
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), {});
-}
 
 class LanguageTest : public ::testing::Test {
  protected:
@@ -24,7 +16,7 @@ class LanguageTest : public ::testing::Test {
     folder.write("uires.idx", "<resource><i18n><file name=\"cn\" path=\"cn.xml\"/><file name=\"hk\" path=\"hk.xml\"/>"
                               "<file name=\"us\" path=\"us.xml\"/><file name=\"bad\" path=\"bad.xml\"/></i18n></resource>");
     for (const char* name : {"cn", "hk", "us"}) {
-      folder.write(std::string(name) + ".xml", readFile(std::string(UPDATER_RES_DIR) + "/i18n_" + name + ".xml"));
+      folder.write(std::string(name) + ".xml", testing::readResource(std::string("i18n_") + name + ".xml"));
     }
     folder.write("bad.xml", "<language name=\"x\"><context><message>");
     provider = veneer::VRef<veneer::IResProvider>::Adopt(folder.attach());

@@ -3,21 +3,16 @@
 // target that records what is drawn where.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "update/progress2.h"
-#include "veneer/core/ui_context.h"
+#include "update/tests/updater_ui.h"
 #include "veneer/render/render_target.h"
 #include "veneer/skin/skin.h"
-#include "veneer/tests/resource_folder.h"
 
 namespace veneer {
 namespace {
-
-using testing::ResourceFolder;
 
 struct Drawn {
   std::vector<std::pair<const IBitmap*, WindowRect>> bitmaps;  // image and destination, in order
@@ -43,37 +38,9 @@ class RecordingTarget final : public IRenderTarget {
   Drawn& drawn_;
 };
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), {});
-}
-
 // The updater's own skin-and-style definition and images, through the folder provider.
 class Progress2Test : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder.write("uires.idx",
-                 "<resource><uidef><file name=\"xml_init\" path=\"uidef.xml\"/></uidef>"
-                 "<imgs><file name=\"update_an_png\" path=\"an.png\"/><file name=\"update_liang_png\" path=\"liang.png\"/>"
-                 "<file name=\"update_bk_png\" path=\"bk.png\"/><file name=\"update_btn_png\" path=\"btn.png\"/></imgs>"
-                 "<imgs100><file name=\"image_btn_close_png\" path=\"c100.png\"/></imgs100>"
-                 "<imgs125><file name=\"image_btn_close_png\" path=\"c125.png\"/></imgs125>"
-                 "<imgs150><file name=\"image_btn_close_png\" path=\"c150.png\"/></imgs150>"
-                 "<imgs200><file name=\"image_btn_close_png\" path=\"c200.png\"/></imgs200></resource>");
-    const std::string res = UPDATER_RES_DIR;
-    folder.write("uidef.xml", readFile(res + "/uidef.xml"));
-    folder.write("an.png", readFile(res + "/images/update_an.png"));
-    folder.write("liang.png", readFile(res + "/images/update_liang.png"));
-    folder.write("bk.png", readFile(res + "/images/update_bk.png"));
-    folder.write("btn.png", readFile(res + "/images/update_btn.png"));
-    for (const char* scale : {"100", "125", "150", "200"}) {
-      folder.write(std::string("c") + scale + ".png", readFile(res + "/images/image_btn_close_" + scale + ".png"));
-    }
-    provider = VRef<IResProvider>::Adopt(folder.attach(decoder.get()));
-    ASSERT_TRUE(ui.AddProvider(provider.get(), u"uidef:xml_init"));
-    host.ui = &ui;
-  }
-
   // A bar as the layout makes it: the style class "cls_prog", then the placement.
   std::unique_ptr<VProgress2> bar(const WindowRect& rect, int scale = 100) {
     host.scale = scale;
@@ -110,11 +77,8 @@ class Progress2Test : public ::testing::Test {
     return bounds;
   }
 
-  ResourceFolder folder{"progress2"};
-  VRef<IImageDecoder> decoder = VRef<IImageDecoder>::Adopt(CreateImageDecoder("imgdecoder-stb"));
-  VUiContext ui{decoder.get(), nullptr};
-  VRef<IResProvider> provider;
-  HostContext host;
+  update::testing::UpdaterUi ui;
+  HostContext& host = ui.host;
 };
 
 // The class names and the style class of the shipped definitions.

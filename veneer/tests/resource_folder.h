@@ -7,20 +7,9 @@
 #include <string>
 #include <vector>
 
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wconversion"
-#pragma GCC diagnostic ignored "-Wsign-conversion"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#endif
-#define STBI_WRITE_NO_STDIO
-#include <stb_image_write.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
-
 #include "common/utf.h"
 #include "veneer/res/res_provider_files.h"
+#include "veneer/tests/stb_image_write.h"
 
 #include <gtest/gtest.h>
 
