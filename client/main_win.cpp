@@ -21,6 +21,7 @@
 #include "kickoff/start_request.h"
 #include "common/option_text.h"
 #include "common/process_start_win.h"
+#include "common/security_win.h"
 #include "common/unique_handle_win.h"
 #include "common/wide_win.h"
 
@@ -217,10 +218,11 @@ int main() {
   const std::wstring section =
       sectionOption ? common::toWide(*sectionOption) : L"LwClient" + std::to_wstring(GetCurrentProcessId());
 
-  common::UniqueHandle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                                  linkwarden::kCommandBlockSize, section.c_str()));
+  std::uint32_t sectionError = 0;
+  common::UniqueHandle mapping =
+      common::createOwnedSection(common::fromWide(section), linkwarden::kCommandBlockSize, sectionError);
   if (!mapping) {
-    report.line("cannot create the section (error %lu)", GetLastError());
+    report.line("cannot create the section (error %lu)", static_cast<unsigned long>(sectionError));
     return kSetupFailed;
   }
   common::UniqueView view(MapViewOfFile(mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, linkwarden::kCommandBlockSize));

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace common {
 
@@ -21,6 +22,8 @@ struct SectionOpening {
   std::unique_ptr<SharedSection> section;  // null when it could not be opened
   std::uint32_t error = 0;
   bool createdNew = false;  // no section of that name existed: no client made it
+  // The section's owner as a SID text ("S-1-5-21-…"); empty when it cannot be read.
+  std::u16string owner;
 };
 
 enum class WaitResult { kEnded, kTimedOut, kFailed };

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/security_win.h"
 #include "common/unique_handle_win.h"
 #include "common/wide_win.h"
 
@@ -54,9 +55,11 @@ SectionOpening openNamedSection(std::u16string_view name, DWORD requestedSize) {
   UniqueHandle mapping(
       CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, requestedSize, wideName.c_str()));
   const DWORD error = GetLastError();
-  if (!mapping) return SectionOpening{nullptr, error, false};
+  if (!mapping) return SectionOpening{nullptr, error, false, {}};
   const bool createdNew = error != ERROR_ALREADY_EXISTS;
-  return SectionOpening{std::make_unique<WinSection>(std::move(mapping)), error, createdNew};
+  std::uint32_t ownerError = 0;
+  std::u16string owner = objectOwner(mapping.get(), ownerError);
+  return SectionOpening{std::make_unique<WinSection>(std::move(mapping)), error, createdNew, std::move(owner)};
 }
 
 std::unique_ptr<ProcessWatch> watchProcess(std::uint32_t pid, std::uint32_t& error) {

@@ -24,7 +24,7 @@ class KickoffSystem {
   virtual ~KickoffSystem() = default;
   virtual common::SectionOpening openSection(std::u16string_view name) = 0;
   virtual std::unique_ptr<common::ProcessWatch> watchClient(std::uint32_t pid) = 0;
-  // The shell's "open" of `path`, shown normally; false when the shell refuses.
+  // The shell's "open" of `path` with the normal show command (SW_SHOW); false when the shell refuses.
   virtual bool open(std::u16string_view path) = 0;
   virtual void debugOutput(std::u16string_view text) = 0;
 };

@@ -23,9 +23,15 @@ class WinKickoffSystem final : public kickoff::KickoffSystem {
   }
   bool open(std::u16string_view path) override {
     const std::wstring widePath = common::toWide(path);
-    const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(nullptr, L"open", widePath.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-    return result > 32;
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    // No error box: nobody may see one from this hidden helper, and it would
+    // hold the helper until dismissed; a refused start ends it with 87 instead.
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = L"open";
+    info.lpFile = widePath.c_str();
+    info.nShow = SW_SHOW;
+    return ShellExecuteExW(&info) != FALSE;
   }
   void debugOutput(std::u16string_view text) override { OutputDebugStringW(common::toWide(text).c_str()); }
 };

@@ -113,7 +113,7 @@ void DnsSettings::applyInterfaceDns(std::uint32_t ifIndex, bool useDhcp, const s
       switch (netsh_.run(*line, error)) {
         case NetshOutcome::kEnded: break;
         case NetshOutcome::kTimedOut:
-          log_.write(logq::LOG_ERROR, __LINE__, "linkwarden: netsh did not end in time; going on");
+          log_.write(logq::LOG_ERROR, __LINE__, "linkwarden: netsh did not end in time; ended it (error %u), going on", error);
           break;
         case NetshOutcome::kNotStarted:
           log_.write(logq::LOG_ERROR, __LINE__, "linkwarden: netsh could not be started (error %u)", error);

@@ -13,6 +13,9 @@
 namespace linkwarden {
 namespace {
 
+// How long an ended netsh gets to be gone.
+constexpr DWORD kEndMillis = 5000;
+
 std::u16string fromAnsi(const char* text) {
   const int units = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
   if (units <= 1) return {};
@@ -118,8 +121,12 @@ NetshOutcome WinNetshRunner::run(std::u16string_view parameters, std::uint32_t& 
   }
   common::UniqueHandle process(info.hProcess);
   if (!process) return NetshOutcome::kEnded;
-  return WaitForSingleObject(process.get(), limitMillis_) == WAIT_OBJECT_0 ? NetshOutcome::kEnded
-                                                                           : NetshOutcome::kTimedOut;
+  if (WaitForSingleObject(process.get(), limitMillis_) == WAIT_OBJECT_0) return NetshOutcome::kEnded;
+  // A netsh left running could still change the interface while the next one
+  // (or the restore at exit) does: it is ended before the tool goes on.
+  if (!TerminateProcess(process.get(), ERROR_TIMEOUT)) error = GetLastError();
+  WaitForSingleObject(process.get(), kEndMillis);
+  return NetshOutcome::kTimedOut;
 }
 
 }  // namespace linkwarden

@@ -27,7 +27,7 @@ class Tool {
       log_.write(logq::LOG_ERROR, __LINE__, "%s", texts::kBadOptions);
       return kExitBadOptions;
     }
-    if (const int failure = openSection(options.sectionName); failure != kExitOk) return failure;
+    if (const int failure = openSection(options.sectionName, options.clientPid); failure != kExitOk) return failure;
     client_ = system_.watchClient(options.clientPid);
     guard_ = system_.startSessionGuard(environmentClean_);
     log_.write(logq::LOG_ERROR, __LINE__, "%s", texts::kWatching);
@@ -52,7 +52,7 @@ class Tool {
 
   // Opens the client's section and checks that a view of the whole block can
   // be mapped, so that no pass ever runs on a bad view.
-  int openSection(std::u16string_view name) {
+  int openSection(std::u16string_view name, std::uint32_t clientPid) {
     common::SectionOpening opening = system_.openSection(name);
     const std::string shown = common::toGbk(name);
     if (!opening.section || opening.createdNew) {
@@ -60,6 +60,7 @@ class Tool {
                  shown.c_str(), opening.error, kExitNoSection);
       return kExitNoSection;
     }
+    if (!trustsSection(shown, opening.owner, clientPid)) return kExitNoSection;
     std::uint32_t error = 0;
     if (opening.section->mapView(kCommandBlockSize, error) == nullptr) {
       log_.write(logq::LOG_ERROR, __LINE__,
@@ -70,6 +71,30 @@ class Tool {
     opening.section->unmapView();
     section_ = std::move(opening.section);
     return kExitOk;
+  }
+
+  // The tool runs elevated and does what the section asks: it serves only a
+  // client of its own user, through a section that client's user owns, so
+  // that nobody else can plant a section under the name or a process to watch.
+  bool trustsSection(const std::string& shown, const std::u16string& owner, std::uint32_t clientPid) {
+    const ClientIdentity who = system_.identifyClient(clientPid);
+    if (who.clientUser.empty() || who.toolUser.empty()) {
+      log_.write(logq::LOG_ERROR, __LINE__, "linkwarden: cannot read the user of client process %u (error %u), exit %d",
+                 clientPid, who.error, kExitNoSection);
+      return false;
+    }
+    if (who.clientUser != who.toolUser) {
+      log_.write(logq::LOG_ERROR, __LINE__, "linkwarden: client process %u runs as %s, not as this tool's user %s, exit %d",
+                 clientPid, common::toGbk(who.clientUser).c_str(), common::toGbk(who.toolUser).c_str(), kExitNoSection);
+      return false;
+    }
+    if (owner.empty() || (owner != who.clientUser && owner != who.clientOwner)) {
+      log_.write(logq::LOG_ERROR, __LINE__, "linkwarden: section \"%s\" is owned by %s, not by the client's user %s, exit %d",
+                 shown.c_str(), owner.empty() ? "an unknown owner" : common::toGbk(owner).c_str(),
+                 common::toGbk(who.clientUser).c_str(), kExitNoSection);
+      return false;
+    }
+    return true;
   }
 
   void pass() {

@@ -27,7 +27,8 @@ class WinDnsSystem final : public DnsSystem {
 };
 
 // Runs `program` ("netsh.exe" in the product) through the shell, hidden, and
-// waits up to `limitMillis` for it: a hung child must not stop the tool.
+// waits up to `limitMillis` for it: a hung child must not stop the tool, and
+// is ended then, so that no two netsh runs change an interface at once.
 class WinNetshRunner final : public NetshRunner {
  public:
   explicit WinNetshRunner(std::wstring program = L"netsh.exe", DWORD limitMillis = 30000)

@@ -1,6 +1,7 @@
 #include "linkwarden/tool_system_win.h"
 
 #include "common/channel_win.h"
+#include "common/security_win.h"
 
 namespace linkwarden {
 namespace {
@@ -16,6 +17,17 @@ WinToolSystem::WinToolSystem(HINSTANCE instance, logq::ILogManager& logs)
 
 common::SectionOpening WinToolSystem::openSection(std::u16string_view name) {
   return common::openNamedSection(name, kRequestedSectionSize);
+}
+
+ClientIdentity WinToolSystem::identifyClient(std::uint32_t pid) {
+  ClientIdentity identity;
+  common::TokenUsers users;
+  if (common::ownTokenUsers(users, identity.error)) identity.toolUser = users.user;
+  if (common::processTokenUsers(pid, users, identity.error)) {
+    identity.clientUser = users.user;
+    identity.clientOwner = users.owner;
+  }
+  return identity;
 }
 
 std::unique_ptr<common::ProcessWatch> WinToolSystem::watchClient(std::uint32_t pid) {

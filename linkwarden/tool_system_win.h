@@ -14,6 +14,7 @@ class WinToolSystem final : public ToolSystem {
   WinToolSystem(HINSTANCE instance, logq::ILogManager& logs);
 
   common::SectionOpening openSection(std::u16string_view name) override;
+  ClientIdentity identifyClient(std::uint32_t pid) override;
   std::unique_ptr<common::ProcessWatch> watchClient(std::uint32_t pid) override;
   std::unique_ptr<SessionGuard> startSessionGuard(const std::atomic<bool>& environmentClean) override;
 

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "common/no_throw.h"
 #include "common/unique_handle_win.h"
 #include "common/wide_win.h"
 #include "stagehand/installer_options.h"
@@ -48,46 +49,60 @@ RTL_OSVERSIONINFOEXW trueVersion() {
 }
 static_assert(sizeof(RTL_OSVERSIONINFOEXW) == 284);
 
+// No exception may unwind into the installer host, which is C code: the export
+// fails the way the host sees every failure (nothing more is pushed, nothing
+// started) and says why in the debugger output.
+template <class Body>
+void hostCall(const char* exportName, Body&& body) noexcept {
+  common::callWithoutThrowing(body, [exportName](const char* what) {
+    OutputDebugStringA((std::string("[stagehand] ") + exportName + " stopped by " + what + "\n").c_str());
+  });
+}
+
 }  // namespace
 
 extern "C" {
 
 void InitInstall(HWND, int stringSize, wchar_t* variables, StackEntry** stackTop, void*) {
-  store(stringSize, variables, stackTop);
-  const std::u16string dataFolder = stagehand::dataFolderPath(roamingAppData());
-  context.push(dataFolder);
-  const RTL_OSVERSIONINFOEXW version = trueVersion();
-  context.pushNumber(static_cast<int>(version.dwMajorVersion));
-  context.pushNumber(static_cast<int>(version.dwMinorVersion));
+  hostCall("InitInstall", [&] {
+    store(stringSize, variables, stackTop);
+    const std::u16string dataFolder = stagehand::dataFolderPath(roamingAppData());
+    context.push(dataFolder);
+    const RTL_OSVERSIONINFOEXW version = trueVersion();
+    context.pushNumber(static_cast<int>(version.dwMajorVersion));
+    context.pushNumber(static_cast<int>(version.dwMinorVersion));
 
-  options = stagehand::parseInstallerOptions(common::commandLineTokens());
-  if (options.delayMs > 0) Sleep(static_cast<DWORD>(options.delayMs));
-  if (options.clearFirst) stagehand::removeTree(common::toWide(dataFolder));
+    options = stagehand::parseInstallerOptions(common::commandLineTokens());
+    if (options.delayMs > 0) Sleep(static_cast<DWORD>(options.delayMs));
+    if (options.clearFirst) stagehand::removeTree(common::toWide(dataFolder));
+  });
 }
 
 void StartProgram(HWND, int stringSize, wchar_t* variables, StackEntry** stackTop, void*) {
-  if (options.installOnly) return;
-  store(stringSize, variables, stackTop);
-  std::u16string installFolder;
-  if (const char16_t* folder = context.variable(stagehand::kInstallFolderVariable)) {
-    installFolder.assign(folder, std::char_traits<char16_t>::length(folder));
-  }
-  context.pop(installFolder);
+  hostCall("StartProgram", [&] {
+    if (options.installOnly) return;
+    store(stringSize, variables, stackTop);
+    std::u16string installFolder;
+    if (const char16_t* folder = context.variable(stagehand::kInstallFolderVariable)) {
+      installFolder.assign(folder, std::char_traits<char16_t>::length(folder));
+    }
+    context.pop(installFolder);
 
-  wchar_t installer[MAX_PATH + 1] = {};
-  GetModuleFileNameW(nullptr, installer, MAX_PATH);
-  std::wstring commandLine = common::toWide(
-      stagehand::launcherCommandLine(installFolder, common::fromWide(installer), options.runArg));
-  const std::wstring folder = common::toWide(installFolder);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                     &process)) {
-    // Nobody waits for the launcher: let go of its handles at once.
-    common::UniqueHandle processHandle(process.hProcess);
-    common::UniqueHandle threadHandle(process.hThread);
-  }
+    wchar_t installer[MAX_PATH + 1] = {};
+    GetModuleFileNameW(nullptr, installer, MAX_PATH);
+    std::wstring commandLine = common::toWide(
+        stagehand::launcherCommandLine(installFolder, common::fromWide(installer), options.runArg));
+    const std::wstring folder = common::toWide(installFolder);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                       &process)) {
+      // Nobody waits for the launcher: let go of its handles at once.
+      common::UniqueHandle processHandle(process.hProcess);
+      common::UniqueHandle threadHandle(process.hThread);
+    }
+  });
 }
 
 // InitView and ShowView (an alias in the .def file) accept the call and do nothing else.

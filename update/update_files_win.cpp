@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/long_path.h"
 #include "common/unique_handle_win.h"
 #include "common/wide_win.h"
 
@@ -33,6 +34,14 @@ std::wstring fullPath(std::u16string_view path) {
   return full;
 }
 
+// The form of `path` that every file function takes at any length: paths of
+// MAX_PATH characters and more (the staged copy beside an installer path of
+// 251 to 259 characters) become "\\?\" paths, which the limit does not bind.
+std::wstring anyLength(std::u16string_view path) {
+  if (path.size() < MAX_PATH) return common::toWide(path);
+  return common::toWide(common::extendedLengthPath(common::fromWide(fullPath(path))));
+}
+
 }  // namespace
 
 void Win32UpdateFiles::createFolder(std::u16string_view path) {
@@ -47,16 +56,16 @@ std::unique_ptr<FileWriter> Win32UpdateFiles::createFile(std::u16string_view pat
 }
 
 bool Win32UpdateFiles::copyFile(std::u16string_view from, std::u16string_view to) {
-  return CopyFileW(common::toWide(from).c_str(), common::toWide(to).c_str(), FALSE) != FALSE;
+  return CopyFileW(anyLength(from).c_str(), anyLength(to).c_str(), FALSE) != FALSE;
 }
 
 bool Win32UpdateFiles::moveReplacing(std::u16string_view from, std::u16string_view to) {
-  return MoveFileExW(common::toWide(from).c_str(), common::toWide(to).c_str(),
+  return MoveFileExW(anyLength(from).c_str(), anyLength(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 bool Win32UpdateFiles::deleteFile(std::u16string_view path) {
-  return DeleteFileW(common::toWide(path).c_str()) != FALSE;
+  return DeleteFileW(anyLength(path).c_str()) != FALSE;
 }
 
 bool Win32UpdateFiles::samePath(std::u16string_view a, std::u16string_view b) {

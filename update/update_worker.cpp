@@ -1,6 +1,10 @@
 #include "update/update_worker.h"
 
 #include <memory>
+#include <string>
+
+#include "common/no_throw.h"
+#include "veneer/core/toolkit_log.h"
 
 namespace update {
 namespace {
@@ -100,7 +104,19 @@ class Worker {
 
 }  // namespace
 
-int RunUpdateWorker(const UpdateArgs& args, WorkerPorts ports) { return Worker(args, ports).run(); }
+int RunUpdateWorker(const UpdateArgs& args, WorkerPorts ports) {
+  int result = kFailed;
+  // A port that throws (out of memory, a broken translation) ends the update
+  // on the error page like any failure; the old installer stays as it was
+  // unless the one-step move over it had already happened.
+  common::callWithoutThrowing([&] { result = Worker(args, ports).run(); },
+                              [&](const char* what) {
+                                result = kFailed;
+                                veneer::ToolkitWarning(std::string("update worker stopped by ") + what);
+                                ports.sink.updateError(ports.translate(u"{replace fail}"));
+                              });
+  return result;
+}
 
 std::u16string FolderOf(std::u16string_view path) {
   const std::size_t slash = path.find_last_of(u"\\/");

@@ -36,7 +36,8 @@ struct WorkerPorts {
 };
 
 // 0 once the replacement was reached (done or "{replace fail}"), 1 after a
-// network, file or incomplete-download error.
+// network, file or incomplete-download error, or an exception of a port
+// (logged as a toolkit warning and shown as "{replace fail}"). Never throws.
 int RunUpdateWorker(const UpdateArgs& args, WorkerPorts ports);
 
 // `path` without its last component ("C:\d\f.exe" -> "C:\d"); empty when it has no folder.

@@ -1,10 +1,13 @@
 #include "update/window_sink_win.h"
 
 #include <memory>
+#include <string>
 
+#include "common/no_throw.h"
 #include "common/unique_handle_win.h"
 #include "update/http_session_win.h"
 #include "update/update_files_win.h"
+#include "veneer/core/toolkit_log.h"
 #include "veneer/i18n/translator.h"
 
 namespace update {
@@ -18,14 +21,19 @@ struct WorkerStart {
 
 DWORD WINAPI updateWorkerThread(void* parameter) {
   std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(parameter));
-  WinInetSession http;
-  Win32UpdateFiles files;
-  WindowSink sink(start->window);
-  veneer::IVTranslatorMgr& translations = *start->translations;
-  const int result = RunUpdateWorker(
-      start->args, WorkerPorts{http, files, sink, [&translations](std::u16string_view key) {
-                                 return translations.Translate(key, u"rt.msg");
-                               }});
+  int result = 1;
+  // Nothing may unwind into the system's thread start.
+  common::callWithoutThrowing(
+      [&] {
+        WinInetSession http;
+        Win32UpdateFiles files;
+        WindowSink sink(start->window);
+        veneer::IVTranslatorMgr& translations = *start->translations;
+        result = RunUpdateWorker(start->args, WorkerPorts{http, files, sink, [&translations](std::u16string_view key) {
+                                                            return translations.Translate(key, u"rt.msg");
+                                                          }});
+      },
+      [](const char* what) { veneer::ToolkitWarning(std::string("update worker could not start: ") + what); });
   return static_cast<DWORD>(result);
 }
 

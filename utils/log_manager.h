@@ -57,6 +57,7 @@ struct LoggerEntry {
   std::uint32_t fileIndex = 0;
   std::uint64_t writtenBytes = 0;
   std::FILE* file = nullptr;
+  bool failing = false;  // a write or flush failed and none has worked since
   std::vector<std::pair<std::int64_t, std::string>> history;
 };
 
@@ -157,6 +158,7 @@ class LogManager final : public ThreadHelper, public ILogManager {
   bool openLogger(const LogRecord& record);
   void closeLogger(int id);
   void closeFile(LoggerEntry& entry);
+  void fileFailed(LoggerEntry& entry);
   bool applyConfig(std::string_view text, bool onlyExisting);
   bool readConfigOrComplain(const std::string& path, std::string& text);
 

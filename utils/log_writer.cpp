@@ -153,7 +153,7 @@ void LogManager::handleRecord(LogRecord* record, std::int32_t* flushCounters, st
   if (entry.outfile.load()) {
     if (!openLogger(*record)) return;
     if (entry.file != nullptr && length != 0) {
-      if (std::fwrite(record->content, 1, length, entry.file) < length) closeFile(entry);
+      if (std::fwrite(record->content, 1, length, entry.file) < length) fileFailed(entry);
     }
     entry.writtenBytes += length;
     ++flushCounters[id];
@@ -168,7 +168,13 @@ void LogManager::flushBurst(std::int32_t* flushCounters) {
     LoggerEntry& entry = loggers_[id];
     if (entry.enable.load()) {
       if (flushCounters[id] > 0) {
-        if (entry.file != nullptr) std::fflush(entry.file);
+        if (entry.file != nullptr) {
+          if (std::fflush(entry.file) == 0) {
+            entry.failing = false;
+          } else {
+            fileFailed(entry);
+          }
+        }
         flushCounters[id] = 0;
       }
     } else {
@@ -263,6 +269,17 @@ void LogManager::closeLogger(int id) {
     return;
   }
   closeFile(loggers_[id]);
+}
+
+// A full disk or a lost volume: the records of the burst that failed are
+// gone. The file is closed and opened again by the naming rules at the next
+// record, so writing resumes as soon as the disk takes it; the console hears
+// of it once per spell of failures, not once per record.
+void LogManager::fileFailed(LoggerEntry& entry) {
+  closeFile(entry);
+  if (entry.failing) return;
+  entry.failing = true;
+  writeConsole("logq: writing the log file failed; records are lost until it can be written again \r\n", LOG_ALARM);
 }
 
 void LogManager::closeFile(LoggerEntry& entry) {

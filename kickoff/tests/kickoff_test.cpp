@@ -30,9 +30,9 @@ class FakeKickoff final : public KickoffSystem {
   bool sectionOpened = false;
 
   common::SectionOpening openSection(std::u16string_view) override {
-    if (!sectionExists) return {nullptr, 2, false};
+    if (!sectionExists) return {nullptr, 2, false, {}};
     sectionOpened = true;
-    return {std::make_unique<common::testing::FakeSection>(&request, sizeof request, section), 183, createdNew};
+    return {std::make_unique<common::testing::FakeSection>(&request, sizeof request, section), 183, createdNew, {}};
   }
   std::unique_ptr<common::ProcessWatch> watchClient(std::uint32_t) override {
     return std::make_unique<common::testing::FakeWatch>(waits);

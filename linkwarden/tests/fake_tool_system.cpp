@@ -56,8 +56,8 @@ class FakeGuard final : public SessionGuard {
 
 common::SectionOpening FakeToolSystem::openSection(std::u16string_view name) {
   events_.push_back("open section " + std::string(name.begin(), name.end()));
-  if (!sectionExists) return common::SectionOpening{nullptr, 1450, false};
-  return common::SectionOpening{std::make_unique<FakeSection>(*this), createdNew ? 0u : 183u, createdNew};
+  if (!sectionExists) return common::SectionOpening{nullptr, 1450, false, {}};
+  return common::SectionOpening{std::make_unique<FakeSection>(*this), createdNew ? 0u : 183u, createdNew, sectionOwner};
 }
 
 std::unique_ptr<common::ProcessWatch> FakeToolSystem::watchClient(std::uint32_t pid) {

@@ -120,6 +120,40 @@ TEST_F(ToolRunTest, MissingOrSmallSectionEndsEarly) {
             std::string::npos);
 }
 
+// Only a client of the tool's own user, through a section that user owns, is
+// served (the default owner of the client's objects counts as the client's
+// own); anything else is refused before a request is read.
+struct TrustCase {
+  std::u16string owner;
+  ClientIdentity identity;
+  const char* logged;  // null: served
+};
+const std::u16string kUser = u"S-1-5-21-7-1000", kAdmins = u"S-1-5-32-544", kOther = u"S-1-5-21-7-1001";
+
+class ToolTrustTest : public ToolRunTest, public ::testing::WithParamInterface<TrustCase> {};
+
+TEST_P(ToolTrustTest, StrangersAreRefusedBeforeAnyRequestIsRead) {
+  system.sectionOwner = GetParam().owner;
+  system.identity = GetParam().identity;
+  const char* logged = GetParam().logged;
+  EXPECT_EQ(runWatching(), logged == nullptr ? kExitOk : kExitNoSection);
+  if (logged == nullptr) return;
+  EXPECT_EQ(events, (Events{"open section LwSection", "section closed"}));
+  EXPECT_EQ(system.maps, 0);
+  EXPECT_NE(console.all().find(logged), std::string::npos) << logged;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Owners, ToolTrustTest,
+    ::testing::Values(
+        TrustCase{kAdmins, {kUser, kUser, kAdmins, 0}, nullptr},
+        TrustCase{kOther, {kUser, kUser, kUser, 0},
+                  "section \"LwSection\" is owned by S-1-5-21-7-1001, not by the client's user S-1-5-21-7-1000, exit 2"},
+        TrustCase{u"", {kUser, kUser, kUser, 0}, "is owned by an unknown owner"},
+        TrustCase{kOther, {kUser, kOther, kOther, 0},
+                  "client process 4242 runs as S-1-5-21-7-1001, not as this tool's user S-1-5-21-7-1000, exit 2"},
+        TrustCase{kUser, {kUser, u"", u"", 5}, "cannot read the user of client process 4242 (error 5), exit 2"}));
+
 TEST_F(ToolRunTest, UnmappableSectionEndsEarly) {
   system.mapFails = [](int) { return true; };
   EXPECT_EQ(runWatching(), kExitViewUnavailable);

@@ -74,7 +74,7 @@ TEST(KickoffScenario, OpensTheNamedProgramUntilTheClientEnds) {
   EXPECT_TRUE(section.cleared(10000));
   EXPECT_EQ(section.request->path[0], u'\0');
   for (int i = 0; i < 500 && record.text().find("args=\n") == std::string::npos; ++i) Sleep(10);
-  EXPECT_NE(record.text().find("show=1 args=\n"), std::string::npos) << record.text();  // SW_SHOWNORMAL
+  EXPECT_NE(record.text().find("show=5 args=\n"), std::string::npos) << record.text();  // SW_SHOW
 
   EXPECT_EQ(e2e::waitExit(kickoff.handle.get(), kGenerous), 0u);
   Sleep(200);

@@ -159,7 +159,9 @@ TEST(InstallerScenario, InstallsAndStartsTheLauncherWithTheRunArgument) {
   EXPECT_EQ(client.latest("loaderPath"), std::string(kSetup.begin(), kSetup.end()));
 }
 
-// "--clear-first" removes the data folder with its subfolders; "--install-only" starts nothing.
+// "--clear-first" removes the data folder with its subfolders, and a link in
+// it as a link: the folder it points to keeps every file; "--install-only"
+// starts nothing.
 TEST(InstallerScenario, ClearFirstAndInstallOnly) {
   ClientEnvironment client;
   const std::wstring data = roamingAppData() + L"\\tavarovideo\\V14";
@@ -170,9 +172,26 @@ TEST(InstallerScenario, ClearFirstAndInstallOnly) {
   CreateDirectoryW((data + L"\\cache\\deeper").c_str(), nullptr);
   std::ofstream((data + L"\\settings.ini").c_str()) << "x";
   std::ofstream((data + L"\\cache\\deeper\\blob.bin").c_str()) << "y";
+  const std::wstring outside = e2e::tempPath(L"OutsideData");
+  CreateDirectoryW(outside.c_str(), nullptr);
+  CreateDirectoryW((outside + L"\\inner").c_str(), nullptr);
+  std::ofstream((outside + L"\\keep.txt").c_str()) << "k";
+  std::ofstream((outside + L"\\inner\\keep2.txt").c_str()) << "k";
+  ASSERT_TRUE(e2e::makeUnixLink(outside, data + L"\\cache\\linked"));
+  ASSERT_EQ(GetFileAttributesW((data + L"\\cache\\linked").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT,
+            static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT));
 
   ASSERT_EQ(runSetup(L"--CLEAR-FIRST --install-only /S /D=" + installFolder()), 0u);
+  // Windows removes the link too and with it the folder; no Win32 call of
+  // Wine removes a Unix link, so there the link alone may stay behind.
+  EXPECT_EQ(GetFileAttributesW((data + L"\\settings.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW((data + L"\\cache\\deeper").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(e2e::removeUnixLink(data + L"\\cache\\linked"));
+  RemoveDirectoryW((data + L"\\cache").c_str());
+  RemoveDirectoryW(data.c_str());
   EXPECT_EQ(GetFileAttributesW(data.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(e2e::readFile(outside + L"\\keep.txt"), "k");
+  EXPECT_EQ(e2e::readFile(outside + L"\\inner\\keep2.txt"), "k");
   Sleep(1500);
   EXPECT_EQ(client.record(), "");  // no launcher was started
 }

@@ -1,4 +1,7 @@
 // linkwarden.exe driven by the stand-in client, for real, under Wine.
+#include <windows.h>
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -7,6 +10,8 @@
 #include <string>
 #include <thread>
 
+#include "common/security_win.h"
+#include "common/wide_win.h"
 #include "linkwarden/command_block.h"
 #include "linkwarden/linkwarden.h"
 #include "tests/e2e/process_win.h"
@@ -54,7 +59,8 @@ struct ClientSection {
   linkwarden::CommandBlock* block = nullptr;
 
   ClientSection(const std::wstring& name, DWORD size) {
-    mapping.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name.c_str()));
+    std::uint32_t error = 0;
+    mapping = common::createOwnedSection(common::fromWide(name), size, error);
     if (mapping) view.reset(MapViewOfFile(mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
     block = static_cast<linkwarden::CommandBlock*>(view.get());
   }
@@ -164,10 +170,28 @@ TEST(LinkwardenScenario, ClientEndedBeforeTheToolStarted) {
 }
 
 // No section from any client: the tool does not serve its own 270-byte
-// section; it ends with the documented code instead of crashing.
-TEST(LinkwardenScenario, MissingSectionEndsWithItsCode) {
+// section; it ends with the documented code instead of crashing. Nor does it
+// serve a section owned by somebody other than the client's user (here the
+// Administrators group): it says so and reads no request.
+TEST(LinkwardenScenario, MissingOrStrangersSectionEndsWithItsCode) {
   e2e::Process tool = e2e::start(kTool, L"--filemapping-name=LwNobody" + ownPid() + L" --watch=" + ownPid());
   EXPECT_EQ(e2e::waitExit(tool.handle.get(), kGenerous), static_cast<DWORD>(linkwarden::kExitNoSection));
+
+  const std::wstring name = L"LwStranger" + ownPid();
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"O:BAD:(A;;GA;;;WD)", SDDL_REVISION_1,
+                                                                   &descriptor, nullptr));
+  common::UniqueLocal release(descriptor);
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+  UniqueHandle section(CreateFileMappingW(INVALID_HANDLE_VALUE, &attributes, PAGE_READWRITE, 0,
+                                          linkwarden::kCommandBlockSize, name.c_str()));
+  ASSERT_TRUE(section);
+  std::uint32_t error = 0;
+  ASSERT_EQ(common::objectOwner(section.get(), error), u"S-1-5-32-544");
+  e2e::Process refused = e2e::start(kTool, L"--filemapping-name=" + name + L" --watch=" + ownPid());
+  EXPECT_EQ(e2e::waitExit(refused.handle.get(), kGenerous), static_cast<DWORD>(linkwarden::kExitNoSection));
+  EXPECT_NE(toolLog(refused.handle.get()).find("is owned by S-1-5-32-544, not by the client's user"),
+            std::string::npos);
 }
 
 HWND hiddenDialogOf(DWORD pid) {

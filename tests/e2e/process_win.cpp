@@ -27,6 +27,55 @@ std::wstring tempPath(const std::wstring& stem) {
          std::to_wstring(counter++);
 }
 
+namespace {
+
+// A path in Wine's Unix form, quoted for a shell-less command line; empty when unknown.
+std::wstring quotedUnixPath(const std::wstring& path) {
+  // Wine's own path conversion, looked up by name (no import library has it).
+  using UnixName = char*(__cdecl*)(const wchar_t*);
+  auto unixName = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  char* name = unixName == nullptr ? nullptr : unixName(path.c_str());
+  if (name == nullptr) return {};
+  std::wstring text = L"\"";
+  for (const char* p = name; *p != '\0'; ++p) text += static_cast<wchar_t>(static_cast<unsigned char>(*p));
+  HeapFree(GetProcessHeap(), 0, name);
+  return text + L"\"";
+}
+
+// Runs a Unix program: Wine starts one named by its Unix path in the command line.
+void runUnix(std::wstring commandLine) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    return;
+  }
+  common::UniqueHandle process(info.hProcess);
+  common::UniqueHandle thread(info.hThread);
+  waitExit(process.get(), kGenerous);
+}
+
+// Wine's handle on a Unix program tells neither its status nor its end: wait for the effect.
+bool existsWithin(const std::wstring& path, bool wanted) {
+  for (int i = 0; i < 500; ++i, Sleep(20)) {
+    if ((GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) == wanted) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool makeUnixLink(const std::wstring& target, const std::wstring& link) {
+  runUnix(L"/bin/ln -s " + quotedUnixPath(target) + L" " + quotedUnixPath(link));
+  return existsWithin(link, true);
+}
+
+bool removeUnixLink(const std::wstring& link) {
+  runUnix(L"/bin/rm -f " + quotedUnixPath(link));
+  return existsWithin(link, false);
+}
+
 std::string readFile(const std::wstring& path) {
   std::ifstream in(path.c_str(), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});

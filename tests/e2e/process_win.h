@@ -52,6 +52,13 @@ std::optional<DWORD> waitExit(HANDLE process, DWORD millis);
 std::wstring tempPath(const std::wstring& stem);
 std::string readFile(const std::wstring& path);
 
+// Makes `link` a Unix symbolic link to `target` (both Windows paths). Wine
+// reports such a link as a reparse point, as Windows does a junction, and
+// has no CreateSymbolicLinkW of its own; false when it could not be made.
+bool makeUnixLink(const std::wstring& target, const std::wstring& link);
+// Removes such a link (no Win32 call of Wine removes it: they act on its target).
+bool removeUnixLink(const std::wstring& link);
+
 // Visible or hidden top-level windows that belong to process `pid`.
 std::vector<HWND> topLevelWindowsOf(DWORD pid);
 

@@ -276,6 +276,23 @@ TEST_F(UpdateDownloadTest, SameFileTwiceIsRefused) {
   finish(run, L"update-same-file-us.bmp", false);
 }
 
+// An installer path of 255 characters: the copy staged beside it is longer
+// than the classic path limit, and the update still goes through.
+TEST_F(UpdateDownloadTest, InstallerPathNearTheLimit) {
+  const std::wstring file = L"\\setup.exe";
+  const std::size_t folderLength = 255 - folder_.size() - 1 - file.size();  // folder, separator, name, file
+  const std::wstring deep = folder_ + L"\\" + std::wstring(folderLength, L'd');
+  ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
+  oldInstaller_ = deep + file;
+  ASSERT_EQ(oldInstaller_.size(), 255u);
+  write(oldInstaller_, "old installer");
+  serve(L"setup-long.bin", "new installer");
+  UpdateRun run = runUpdate(base_ + L"file/setup-long.bin", L"us", folder_ + L"\\dl\\setup.exe");
+  EXPECT_EQ(run.page, UpdaterPage::kFinished);
+  EXPECT_EQ(readFile(oldInstaller_), "new installer");
+  finish(run, L"update-long-path-us.bmp", false);
+}
+
 // A slow transfer shows the download page with a partly filled bar, then finishes.
 TEST_F(UpdateDownloadTest, SlowDownloadShowsProgress) {
   serve(L"setup-slow.bin", std::string(600000, 'w'));  // about 2.3 s at the server's slow rate

@@ -129,6 +129,14 @@ TEST_F(UpdateWorkerTest, FailedWriteIsAFileError) {
   EXPECT_EQ(files.files[args.rppath], "old installer");
 }
 
+// A port that throws ends the worker on the error page, not in the thread's start.
+TEST_F(UpdateWorkerTest, ThrowingPortEndsOnTheErrorPage) {
+  serve({std::string(2048, 'a'), std::string(kChunkSize + 1, 'b')});  // the fake throws on the oversized chunk
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(sink.messages, (Messages{"P 4097 0", "P 4097 2048", "E tr{replace fail}"}));
+  EXPECT_EQ(files.files[args.rppath], "old installer");
+}
+
 TEST_F(UpdateWorkerTest, DownloadFileThatCannotBeCreated) {
   serve({"x"});
   files.failCreate.insert(args.dlpath);

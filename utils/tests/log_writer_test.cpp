@@ -122,6 +122,29 @@ TEST_F(LogWriterTest, QueuedChangeReopensUnderNewSettings) {
   EXPECT_EQ(folder.files("deep/er/2024_03"), std::set<std::string>{"app_Main_202403020905_004242_000.log"});
 }
 
+// A full disk (the day's file is /dev/full): the failed bursts are lost, the
+// console hears of it once, and once the disk takes writes again the next
+// record opens the file anew and lands in it.
+TEST_F(LogWriterTest, FullDiskLosesOnlyTheFailedBurstsAndResumes) {
+  clock.setMillis(kMarch2At0905 + kDay);
+  const std::string name = "app_Main_202403030905_004242_000.log";
+  std::filesystem::create_symlink("/dev/full", folder.path() / name);
+  for (const char* burst : {"lost one", "lost two", "lost three"}) {
+    log(burst);
+    clock.advancePoll();
+  }
+  std::filesystem::remove(folder.path() / name);
+  log("after");
+  clock.advancePoll();
+  const std::string alarm = "logq: writing the log file failed";
+  const std::string shown = console.all();
+  EXPECT_NE(shown.find(alarm), std::string::npos);
+  EXPECT_EQ(shown.find(alarm), shown.rfind(alarm));
+  EXPECT_TRUE(folder.read(name).ends_with("LOG_ERROR after main:42\r\n")) << folder.read(name);
+  EXPECT_EQ(folder.read(name).find("lost"), std::string::npos);
+  EXPECT_TRUE(manager.logger(kMainLoggerId).outfile.load());
+}
+
 // A file that cannot be opened turns the logger's file output off, with three console lines.
 TEST(LogWriterFailure, UnopenableFileTurnsOutfileOff) {
   FakeClock clock{kMarch2At0905};

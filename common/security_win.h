@@ -1,0 +1,39 @@
+// Who a process runs as and who owns a kernel object, as SID texts
+// ("S-1-5-21-…"), so that portable logic can compare them.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "common/unique_handle_win.h"
+
+namespace common {
+
+struct TokenUsers {
+  std::u16string user;   // the token's user
+  std::u16string owner;  // the default owner of objects the process creates
+};
+
+// The users of process `pid`'s token; false (with `error`) when the process
+// or its token cannot be read.
+bool processTokenUsers(std::uint32_t pid, TokenUsers& users, std::uint32_t& error);
+
+// The users of this process's own token.
+bool ownTokenUsers(TokenUsers& users, std::uint32_t& error);
+
+// Creates the paging-file section `name` of `size` bytes that only this
+// process's user may open, as a client does for the helpers
+// it starts. Null (with `error`) when it cannot be created, and when a section
+// of that name existed already (ERROR_ALREADY_EXISTS): somebody else made it.
+// An explicit owner-only descriptor also makes Wine record the owner, which it
+// leaves out of a default one.
+UniqueHandle createOwnedSection(std::u16string_view name, DWORD size, std::uint32_t& error);
+
+// The owner of the kernel object behind `handle` (it needs READ_CONTROL);
+// empty (with `error`) when it cannot be read.
+std::u16string objectOwner(HANDLE handle, std::uint32_t& error);
+
+}  // namespace common
