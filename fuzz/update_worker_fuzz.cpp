@@ -13,6 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   update::testing::FakeHttp http;
   update::testing::FakeFiles files;
   update::testing::RecordingSink sink;
+  update::testing::FakeSignatures signatures;  // none signed: the old behaviour
   update::UpdateArgs args;
   args.dlurl = u"http://h/x";
   args.dlpath = (input.byte() & 1) ? u"C:\\app\\SETUP.exe" : u"C:\\dl\\setup.exe";  // sometimes the same file
@@ -38,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (!(flags & 128)) http.length = (flags & 64) ? body.size() + (input.number() % 3) - 1 : body.size();
 
-  const int result = update::RunUpdateWorker(args, update::WorkerPorts{http, files, sink, [](std::u16string_view k) {
+  const int result = update::RunUpdateWorker(args, update::WorkerPorts{http, files, sink, signatures, [](std::u16string_view k) {
                                                                          return std::u16string(k);
                                                                        }});
   FUZZ_CHECK(result == 0 || result == 1);

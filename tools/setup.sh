@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ python3 dpkg-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine64 nsis xvfb imagemagick fonts-wqy-microhei x11-utils procps curl
+  wine64 nsis xvfb imagemagick fonts-wqy-microhei x11-utils procps curl openssl osslsigncode
   googletest libpugixml-dev libstb-dev libbenchmark-dev libspdlog-dev clang libclang-rt-14-dev
 )
 

@@ -37,6 +37,12 @@ class Worker {
     const int downloaded = download(total);
     if (downloaded != kDone) return downloaded;
     ports_.sink.installStep(3, 0);
+    // Checked while the verify page shows; a refused download is not kept
+    // where the next run or a user could start it.
+    if (!verified()) {
+      ports_.files.deleteFile(args_.dlpath);
+      return fail(u"{sign fail}", kFailed);
+    }
     return replace();
   }
 
@@ -77,6 +83,27 @@ class Worker {
     if (!written) return fail(u"{create file error}", kFailed);
     if (received != total) return fail(u"{viryfy fail}", kFailed);
     return kDone;
+  }
+
+  // Only an installer of the old one's publisher is put in its place and
+  // started later: HTTP carries no proof of where the bytes came from.
+  bool verified() {
+    const FileSignature oldInstaller = ports_.signatures.examine(args_.rppath);
+    const FileSignature download = ports_.signatures.examine(args_.dlpath);
+    switch (JudgeDownload(oldInstaller, download)) {
+      case Verdict::kVerified:
+        return true;
+      case Verdict::kUnverified:
+        veneer::ToolkitWarning("the installer being replaced is not signed: the download was not verified");
+        return true;
+      case Verdict::kRefused:
+        break;
+    }
+    const char* why = download.state == Signature::kNone      ? "it is not signed"
+                      : download.state == Signature::kInvalid ? "its signature does not match its content"
+                                                              : "it is signed by another publisher";
+    veneer::ToolkitWarning(std::string("the download is refused and removed: ") + why);
+    return false;
   }
 
   // The old installer is replaced in one step by a copy staged beside it, so

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "update/update_args.h"
+#include "update/signature_policy.h"
 #include "update/update_ports.h"
 
 namespace update {
@@ -32,11 +33,12 @@ struct WorkerPorts {
   HttpSession& http;
   UpdateFiles& files;
   UpdateSink& sink;
+  SignatureCheck& signatures;
   TranslateMessage translate;
 };
 
 // 0 once the replacement was reached (done or "{replace fail}"), 1 after a
-// network, file or incomplete-download error, or an exception of a port
+// network, file, incomplete-download or signature error, or an exception of a port
 // (logged as a toolkit warning and shown as "{replace fail}"). Never throws.
 int RunUpdateWorker(const UpdateArgs& args, WorkerPorts ports);
 

@@ -6,6 +6,7 @@
 #include "common/no_throw.h"
 #include "common/unique_handle_win.h"
 #include "update/http_session_win.h"
+#include "update/signature_check_win.h"
 #include "update/update_files_win.h"
 #include "veneer/core/toolkit_log.h"
 #include "veneer/i18n/translator.h"
@@ -28,8 +29,9 @@ DWORD WINAPI updateWorkerThread(void* parameter) {
         WinInetSession http;
         Win32UpdateFiles files;
         WindowSink sink(start->window);
+        WinSignatureCheck signatures;
         veneer::IVTranslatorMgr& translations = *start->translations;
-        result = RunUpdateWorker(start->args, WorkerPorts{http, files, sink, [&translations](std::u16string_view key) {
+        result = RunUpdateWorker(start->args, WorkerPorts{http, files, sink, signatures, [&translations](std::u16string_view key) {
                                                             return translations.Translate(key, u"rt.msg");
                                                           }});
       },

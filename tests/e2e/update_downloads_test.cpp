@@ -216,6 +216,52 @@ TEST_F(UpdateDownloadTest, DoneStartsTheNewInstaller) {
   SetEnvironmentVariableW(L"RECORD_ARGS_CWD", nullptr);
   const std::string folder(folder_.begin(), folder_.end());
   EXPECT_EQ(recorded, "show=99 args=\"--delay=1\" \"--runarg=update\" cwd=" + folder + "\n");
+  // The old installer was not signed: the download went through unverified, and the log says so.
+  EXPECT_NE(readFile(folder_ + L"\\log\\update-0.log").find("the download was not verified"), std::string::npos);
+}
+
+// A signed installer is replaced only by a download of the same publisher,
+// which "Done" then starts; a download that is tampered with, unsigned or
+// signed by somebody else ends on the error page in each language, is
+// removed, and leaves the old installer byte for byte as it was.
+TEST_F(UpdateDownloadTest, SignedInstallerTakesOnlyItsPublishersDownload) {
+  const std::string publisher = readFile(windowsPath(SIGNED_RECORD_ARGS_EXE));
+  const std::string signedOld = readFile(windowsPath(KICKOFF_EXE));  // a program of the product, signed
+  ASSERT_GT(publisher.size(), 0x800u);
+  std::string tampered = publisher;
+  tampered[0x600] = static_cast<char>(tampered[0x600] ^ 1);  // in the code, after signing
+  serve(L"signed.exe", publisher);
+  serve(L"tampered.exe", tampered);
+  serve(L"unsigned.exe", readFile(windowsPath(RECORD_ARGS_EXE)));
+  serve(L"other.exe", readFile(windowsPath(OTHER_RECORD_ARGS_EXE)));
+
+  const std::pair<const wchar_t*, std::u16string> reasons[] = {
+      {L"us", u"Signature check failed, please update again."},
+      {L"cn", u"\u4e0b\u8f7d\u6587\u4ef6\u7684\u7b7e\u540d\u6821\u9a8c\u5931\u8d25\uff0c\u8bf7\u91cd\u65b0\u66f4\u65b0"},
+      {L"hk", u"\u4e0b\u8f09\u6587\u4ef6\u7684\u7c3d\u540d\u6821\u9a57\u5931\u6557\uff0c\u8acb\u91cd\u65b0\u66f4\u65b0"}};
+  for (const wchar_t* download : {L"tampered.exe", L"unsigned.exe", L"other.exe"}) {
+    for (const auto& [lang, reason] : reasons) {
+      SCOPED_TRACE(std::string(download, download + wcslen(download)) + " " + std::string(lang, lang + 2));
+      write(oldInstaller_, signedOld);
+      const std::wstring dlpath = folder_ + L"\\dl\\setup.exe";
+      UpdateRun run = runUpdate(base_ + L"file/" + download, lang, dlpath);
+      EXPECT_EQ(run.page, UpdaterPage::kError);
+      expectErrorText(run, reason);
+      EXPECT_TRUE(readFile(oldInstaller_) == signedOld);
+      EXPECT_FALSE(exists(dlpath));
+      finish(run, std::wstring(L"update-sign-fail-") + lang + L".bmp", false);
+    }
+  }
+
+  RecorderFile recorder;
+  write(oldInstaller_, signedOld);
+  UpdateRun run = runUpdate(base_ + L"file/signed.exe", L"us", folder_ + L"\\dl\\setup.exe");
+  ASSERT_EQ(run.page, UpdaterPage::kFinished);
+  EXPECT_TRUE(readFile(oldInstaller_) == publisher);
+  finish(run, L"update-signed.bmp", true);
+  std::string recorded;
+  for (int i = 0; i < 100 && recorded.empty(); ++i, Sleep(100)) recorded = recorder.text();
+  EXPECT_EQ(recorded, "show=99 args=\"--delay=1\" \"--runarg=update\"\n");
 }
 
 struct ErrorMode {

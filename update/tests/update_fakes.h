@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/option_text.h"
+#include "update/signature_policy.h"
 #include "update/update_ports.h"
 
 namespace update::testing {
@@ -108,6 +109,16 @@ class FakeFiles final : public UpdateFiles {
     std::string& content_;
     std::uint32_t limit_;
   };
+};
+
+// Signatures by path; a path not listed carries none.
+class FakeSignatures final : public SignatureCheck {
+ public:
+  std::map<std::u16string, FileSignature> byPath;
+  FileSignature examine(std::u16string_view path) override {
+    const auto it = byPath.find(std::u16string(path));
+    return it == byPath.end() ? FileSignature{} : it->second;
+  }
 };
 
 // Messages as "P total received", "S w l" and "E text".

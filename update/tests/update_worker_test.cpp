@@ -23,7 +23,7 @@ class UpdateWorkerTest : public ::testing::Test {
   }
 
   int run() {
-    return RunUpdateWorker(args, WorkerPorts{http, files, sink, [](std::u16string_view key) {
+    return RunUpdateWorker(args, WorkerPorts{http, files, sink, signatures, [](std::u16string_view key) {
                                                return u"tr" + std::u16string(key);
                                              }});
   }
@@ -38,6 +38,7 @@ class UpdateWorkerTest : public ::testing::Test {
   FakeHttp http;
   FakeFiles files;
   RecordingSink sink;
+  testing::FakeSignatures signatures;
 };
 
 // A good run: one (total, 0), one message per chunk before its write, then the four steps in order.
@@ -127,6 +128,34 @@ TEST_F(UpdateWorkerTest, FailedWriteIsAFileError) {
   EXPECT_EQ(run(), 1);
   EXPECT_EQ(sink.messages, (Messages{"P 4096 0", "P 4096 2048", "P 4096 4096", "E tr{create file error}"}));
   EXPECT_EQ(files.files[args.rppath], "old installer");
+}
+
+// The download takes the old installer's place only when it is signed by the
+// same certificate, or when the old installer is not signed at all; a refused
+// download is removed and the old installer stays as it was.
+TEST_F(UpdateWorkerTest, SignaturePolicy) {
+  const FileSignature none{}, publisher{Signature::kValid, "publisher cert"};
+  const FileSignature tampered{Signature::kInvalid, ""}, other{Signature::kValid, "other cert"};
+  const Messages done{"P 3 0", "P 3 3", "S 3 0", "S 0 1", "S 0 2", "S 0 0"};
+  const Messages refused{"P 3 0", "P 3 3", "S 3 0", "E tr{sign fail}"};
+  const struct {
+    FileSignature oldInstaller, download;
+    bool replaced;
+  } cases[] = {
+      {publisher, publisher, true}, {publisher, tampered, false}, {publisher, none, false},
+      {publisher, other, false},    {none, publisher, true},      {none, tampered, true},
+      {none, none, true},           {tampered, other, true},
+  };
+  for (const auto& c : cases) {
+    files.files = {{args.rppath, "old installer"}};
+    sink.messages.clear();
+    http = FakeHttp();
+    serve({"new"});
+    signatures.byPath = {{args.rppath, c.oldInstaller}, {args.dlpath, c.download}};
+    EXPECT_EQ(run(), c.replaced ? 0 : 1);
+    EXPECT_EQ(sink.messages, c.replaced ? done : refused);
+    EXPECT_EQ(files.files, (std::map<std::u16string, std::string>{{args.rppath, c.replaced ? "new" : "old installer"}}));
+  }
 }
 
 // A port that throws ends the worker on the error page, not in the thread's start.

@@ -41,6 +41,8 @@ const Row kMessageContext[] = {
     {u"{confirm viryfy fail}", u"Incomplete downloading files, Download again?",
      u"下载文件不完整\uff0c是否重新下载\uff1f", u"下載文件不完整\uff0c是否重新下載\uff1f"},
     {u"{viryfy fail}", u"Incomplete downloading files", u"下载文件不完整", u"下載文件不完整"},
+    {u"{sign fail}", u"Signature check failed, please update again.", u"下载文件的签名校验失败，请重新更新",
+     u"下載文件的簽名校驗失敗，請重新更新"},
     {u"{replace fail}", u"Repalce filed, please update again.", u"旧版本程序被占用\uff0c请重新更新",
      u"舊版本程序被佔用\uff0c請重新更新"},
 };
