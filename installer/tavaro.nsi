@@ -1,23 +1,99 @@
-; The product installer: installs the programs below "Bin\" and, through the
-; stagehand plug-in, prepares the per-user data folder and starts the launcher.
+; The product installer: installs the programs below "Bin\" of a folder the
+; user chooses (remembered for every later run, the updater's silent one
+; included), registers an uninstaller and a start-menu shortcut, and through
+; the stagehand plug-in prepares the per-user data folder and starts the
+; launcher.
 ;
-;   makensis -DTARGET=amd64-unicode|x86-unicode -DBIN_DIR=<programs> -DOUT_FILE=<setup.exe> tavaro.nsi
+;   makensis -DTARGET=amd64-unicode|x86-unicode -DBIN_DIR=<programs and plug-in>
+;            -DCLIENT_FILES=<nsh listing the client payload> -DVERSION=x.y.z -DVERSION_QUAD=x.y.z.w
+;            -DOUT_FILE=<setup.exe> tavaro.nsi
+;
+; Options besides NSIS's own (/S, /D=): the plug-in's ("--delay=", "--runarg=",
+; "--install-only", "--clear-first"), "--wait=SECONDS" (how long programs of
+; the installation get to end, 30 by default) and, for the uninstaller,
+; "--remove-data" (the data folder goes too). Every run appends what it did
+; to %TEMP%\tavaro-setup.log.
+;
+; Exit codes: 0 done; 1 cancelled by the user; 2 stopped by an error of NSIS;
+; 3 a program or file of the installation stayed in use, nothing was replaced.
 Unicode true
-!include "LogicLib.nsh"
-!include "StrFunc.nsh"
-${StrStr}
 Target ${TARGET}
 !addplugindir /${TARGET} "${BIN_DIR}"
+!include "MUI2.nsh"
+!include "LogicLib.nsh"
+!include "FileFunc.nsh"
+!include "StrFunc.nsh"
+${StrStr}
 
-Name "Tavaro"
+!define PRODUCT "Tavaro"
+!define COMPANY "Tavaro"
+!define SETTINGS_KEY "Software\Tavaro"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tavaro"
+!define SHORTCUT_FOLDER "$SMPROGRAMS\Tavaro"
+!define EXIT_IN_USE 3
+; InstallClientFiles and RemoveClientFiles: the client library's payload, outside this system.
+!include "${CLIENT_FILES}"
+
+Name "${PRODUCT}"
 OutFile "${OUT_FILE}"
-InstallDir "$LOCALAPPDATA\Tavaro"
+InstallDir "$LOCALAPPDATA\${PRODUCT}"
+; Every later run (the updater's silent one too) installs where the user chose.
+InstallDirRegKey HKCU "${SETTINGS_KEY}" "InstallDir"
 RequestExecutionLevel user
 ShowInstDetails show
+ShowUninstDetails show
+; A file that cannot be written stops the installation instead of being skipped.
+AllowSkipFiles off
 
 Var DataFolder
 Var MajorVersion
 Var MinorVersion
+Var WaitSeconds
+Var LogFile
+
+!define MUI_ABORTWARNING
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_FUNCTION StartProduct
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+; The first language the system's user interface language matches is shown.
+!insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "SimpChinese"
+!insertmacro MUI_LANGUAGE "TradChinese"
+
+VIProductVersion "${VERSION_QUAD}"
+VIFileVersion "${VERSION_QUAD}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "CompanyName" "${COMPANY}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "${PRODUCT} installer"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION_QUAD}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION_QUAD}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "OriginalFilename" "tavaro-setup.exe"
+
+LangString InUse ${LANG_ENGLISH} "${PRODUCT} is still running: $0 cannot be replaced. Close ${PRODUCT} and run the installer again."
+LangString InUse ${LANG_SIMPCHINESE} "${PRODUCT} 仍在运行，无法替换 $0。请关闭 ${PRODUCT} 后重新运行安装程序。"
+LangString InUse ${LANG_TRADCHINESE} "${PRODUCT} 仍在執行，無法替換 $0。請關閉 ${PRODUCT} 後重新執行安裝程式。"
+
+!macro Log text
+  FileOpen $LogFile "$TEMP\tavaro-setup.log" a
+  FileSeek $LogFile 0 END
+  FileWrite $LogFile "${text}$\r$\n"
+  FileClose $LogFile
+!macroend
+
+!macro ReadWaitOption
+  ${GetParameters} $R9
+  ClearErrors
+  ${GetOptions} $R9 "--wait=" $WaitSeconds
+  ${If} ${Errors}
+  ${OrIf} $WaitSeconds == ""
+    StrCpy $WaitSeconds 30
+  ${EndIf}
+!macroend
 
 Function .onInit
   ; Started by the updater ("--runarg=update", quoted or not), the installer runs without pages.
@@ -25,28 +101,106 @@ Function .onInit
   ${If} $0 != ""
     SetSilent silent
   ${EndIf}
+  !insertmacro ReadWaitOption
   ; Three values come back, top first: minor version, major version, data folder.
   stagehand::InitInstall /NOUNLOAD
   Pop $MinorVersion
   Pop $MajorVersion
   Pop $DataFolder
+  !insertmacro Log "setup ${VERSION}: $CMDLINE"
+  !insertmacro Log "data folder $DataFolder, Windows $MajorVersion.$MinorVersion"
+FunctionEnd
+
+Function StartProduct
+  ; The launcher starts from the installation folder, given in $R0.
+  StrCpy $R0 "$INSTDIR"
+  stagehand::StartProgram /NOUNLOAD
 FunctionEnd
 
 Section "Programs"
+  !insertmacro Log "installing into $INSTDIR"
+  ; Programs of the installation may still be ending (the client, its helpers):
+  ; they get a while; a program or file still in use then stops the
+  ; installation before anything is replaced, so the old one stays whole.
+  stagehand::WaitForFolder /NOUNLOAD "$INSTDIR" "$WaitSeconds"
+  Pop $0
+  ${If} $0 != ""
+    !insertmacro Log "stopped: $0 is still in use after $WaitSeconds s; nothing was replaced (exit ${EXIT_IN_USE})"
+    MessageBox MB_ICONSTOP|MB_OK "$(InUse)" /SD IDOK
+    SetErrorLevel ${EXIT_IN_USE}
+    Quit
+  ${EndIf}
+
   SetOutPath "$INSTDIR\Bin"
   File "${BIN_DIR}\tavaro.exe"
-  File "${BIN_DIR}\ui.dll"
+  File "${BIN_DIR}\update.exe"
   File "${BIN_DIR}\linkwarden.exe"
   File "${BIN_DIR}\kickoff.exe"
   File "${BIN_DIR}\sentinel.exe"
-  File "${BIN_DIR}\client.exe"
+  !insertmacro InstallClientFiles
 
-  ; What the plug-in reported, for whoever checks the installation.
-  FileOpen $0 "$INSTDIR\install-values.txt" w
-  FileWrite $0 "minor=$MinorVersion$\r$\nmajor=$MajorVersion$\r$\ndata=$DataFolder$\r$\n"
-  FileClose $0
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  WriteRegStr HKCU "${SETTINGS_KEY}" "InstallDir" "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${COMPANY}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Bin\tavaro.exe"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  IntFmt $0 "0x%08X" $0
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" "$0"
+  CreateDirectory "${SHORTCUT_FOLDER}"
+  CreateShortcut "${SHORTCUT_FOLDER}\${PRODUCT}.lnk" "$INSTDIR\Bin\tavaro.exe"
+  !insertmacro Log "installed ${VERSION} into $INSTDIR"
 
-  ; The launcher starts from the installation folder, given in $R0.
-  StrCpy $R0 "$INSTDIR"
-  stagehand::StartProgram
+  ; Silent runs (the updater's) start the product at once; the finish page offers it otherwise.
+  ${If} ${Silent}
+    Call StartProduct
+  ${EndIf}
+SectionEnd
+
+Function un.onInit
+  !insertmacro ReadWaitOption
+  !insertmacro Log "uninstall ${VERSION}: $CMDLINE"
+FunctionEnd
+
+Section "Uninstall"
+  ; The client and its helpers are asked to close first; the network tool
+  ; undoes its changes when the client ends.
+  stagehand::EndFolderPrograms /NOUNLOAD "$INSTDIR" "$WaitSeconds"
+  Pop $0
+  !insertmacro Log "removing $INSTDIR ($0 programs had to be ended)"
+  Delete "$INSTDIR\Bin\tavaro.exe"
+  Delete "$INSTDIR\Bin\update.exe"
+  Delete "$INSTDIR\Bin\linkwarden.exe"
+  Delete "$INSTDIR\Bin\kickoff.exe"
+  Delete "$INSTDIR\Bin\sentinel.exe"
+  !insertmacro RemoveClientFiles
+  ; Crash dumps the launcher may have left.
+  Delete "$INSTDIR\Bin\dump.dmp"
+  RMDir "$INSTDIR\Bin"
+  ; The programs' own logs below the folder they ran in (the launcher starts in the installation folder).
+  Delete "$INSTDIR\log\linkwarden_*.log"
+  Delete "$INSTDIR\log\update-*.log"
+  RMDir "$INSTDIR\log"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+  Delete "${SHORTCUT_FOLDER}\${PRODUCT}.lnk"
+  RMDir "${SHORTCUT_FOLDER}"
+  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  DeleteRegKey HKCU "${SETTINGS_KEY}"
+
+  ; The user's data stays unless asked for.
+  ${GetParameters} $R9
+  ClearErrors
+  ${GetOptions} $R9 "--remove-data" $0
+  ${IfNot} ${Errors}
+    stagehand::RemoveDataFolder /NOUNLOAD
+    !insertmacro Log "removed the data folder"
+  ${EndIf}
+  !insertmacro Log "uninstalled"
 SectionEnd

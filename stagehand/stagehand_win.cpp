@@ -7,8 +7,10 @@
 #include <string>
 
 #include "common/no_throw.h"
+#include "common/option_text.h"
 #include "common/unique_handle_win.h"
 #include "common/wide_win.h"
+#include "stagehand/folder_programs_win.h"
 #include "stagehand/installer_options.h"
 #include "stagehand/plugin_stack.h"
 #include "stagehand/remove_tree_win.h"
@@ -102,6 +104,44 @@ void StartProgram(HWND, int stringSize, wchar_t* variables, StackEntry** stackTo
       common::UniqueHandle processHandle(process.hProcess);
       common::UniqueHandle threadHandle(process.hThread);
     }
+  });
+}
+
+// The installer's own calls around replacing and removing an installation.
+// Arguments come off the stack in the order the script names them.
+
+// WaitForFolder FOLDER SECONDS: pushes the program or file that still keeps
+// FOLDER from being replaced after waiting, or "" when nothing does.
+void WaitForFolder(HWND, int stringSize, wchar_t* variables, StackEntry** stackTop, void*) {
+  hostCall("WaitForFolder", [&] {
+    store(stringSize, variables, stackTop);
+    std::u16string folder, seconds;
+    context.pop(folder);
+    context.pop(seconds);
+    const std::wstring inTheWay =
+        stagehand::waitUntilReplaceable(common::toWide(folder), common::leadingDecimal(seconds));
+    context.push(common::fromWide(inTheWay));
+  });
+}
+
+// EndFolderPrograms FOLDER SECONDS: asks the programs running from FOLDER to
+// close, ends those left after SECONDS, and pushes how many it had to end.
+void EndFolderPrograms(HWND, int stringSize, wchar_t* variables, StackEntry** stackTop, void*) {
+  hostCall("EndFolderPrograms", [&] {
+    store(stringSize, variables, stackTop);
+    std::u16string folder, seconds;
+    context.pop(folder);
+    context.pop(seconds);
+    context.pushNumber(
+        stagehand::endFolderPrograms(common::toWide(folder), common::leadingDecimal(seconds)));
+  });
+}
+
+// RemoveDataFolder: removes the user's data folder, its links as links.
+void RemoveDataFolder(HWND, int stringSize, wchar_t* variables, StackEntry** stackTop, void*) {
+  hostCall("RemoveDataFolder", [&] {
+    store(stringSize, variables, stackTop);
+    stagehand::removeTree(common::toWide(stagehand::dataFolderPath(roamingAppData())));
   });
 }
 

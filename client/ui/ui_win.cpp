@@ -45,12 +45,15 @@ void record(const LaunchParams& params) {
   using VersionFn = int (*)(const char*);
   auto version = reinterpret_cast<VersionFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(nullptr), "Version")));
+  wchar_t program[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
   std::FILE* file = _wfopen(path, L"ab");
   if (file == nullptr) return;
-  std::fprintf(file, "StartUI pid=%lu\nloaderPath=%s\nstartReason=%s\nlanguage=%s\nshowCommand=%d\nversion=%d,%d\n",
-               GetCurrentProcessId(), utf8(params.loaderPath).c_str(), utf8(params.startReason).c_str(),
-               utf8(params.language).c_str(), params.showCommand, version ? version("tavaro") : 0,
-               version ? version("Tavaro") : 0);
+  std::fprintf(file,
+               "StartUI pid=%lu\nprogram=%s\nloaderPath=%s\nstartReason=%s\nlanguage=%s\nshowCommand=%d\nversion=%d,%d\n",
+               GetCurrentProcessId(), utf8(program).c_str(), utf8(params.loaderPath).c_str(),
+               utf8(params.startReason).c_str(), utf8(params.language).c_str(), params.showCommand,
+               version ? version("tavaro") : 0, version ? version("Tavaro") : 0);
   std::fclose(file);
 }
 

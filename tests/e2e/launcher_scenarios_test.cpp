@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 #include <string>
 
 #include "common/unique_handle_win.h"
@@ -13,7 +14,9 @@
 
 namespace {
 
+using common::UniqueFile;
 using common::UniqueHandle;
+using common::UniqueHKey;
 using e2e::kGenerous;
 using e2e::ownPid;
 using e2e::RecorderFile;
@@ -135,28 +138,179 @@ std::wstring roamingAppData() {
 
 std::wstring installFolder() { return e2e::tempPath(L"TavaroInstall"); }
 
-DWORD runSetup(const std::wstring& arguments) {
-  e2e::Process setup = e2e::start(kSetup, arguments);
-  if (!setup.handle) return 0xDEAD;
-  return e2e::waitExit(setup.handle.get(), 60000).value_or(0xBEEF);
+DWORD runSetup(const std::wstring& arguments, const std::wstring& setup = kSetup) {
+  e2e::Process run = e2e::start(setup, arguments);
+  if (!run.handle) return 0xDEAD;
+  return e2e::waitExit(run.handle.get(), 60000).value_or(0xBEEF);
 }
 
-// The installer, run silently: installs the programs, the plug-in's values
-// come out minor, major, data folder, and the launcher starts with the
-// installer's path and the start reason "update".
-TEST(InstallerScenario, InstallsAndStartsTheLauncherWithTheRunArgument) {
+bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Names in a folder, "." and ".." left out.
+std::set<std::wstring> namesIn(const std::wstring& folder) {
+  std::set<std::wstring> names;
+  WIN32_FIND_DATAW entry;
+  common::UniqueFindHandle listing(FindFirstFileW((folder + L"\\*").c_str(), &entry));
+  if (!listing) return names;
+  do {
+    if (std::wstring(entry.cFileName) != L"." && std::wstring(entry.cFileName) != L"..") names.insert(entry.cFileName);
+  } while (FindNextFileW(listing.get(), &entry));
+  return names;
+}
+
+// A value of the current user's registry: text, or a number as text; "<none>" when absent.
+std::wstring userValue(const std::wstring& key, const wchar_t* name) {
+  wchar_t text[1024] = {};
+  DWORD size = sizeof text;
+  DWORD type = 0;
+  if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, text, &size) !=
+      ERROR_SUCCESS) {
+    return L"<none>";
+  }
+  return type == REG_DWORD ? std::to_wstring(*reinterpret_cast<const DWORD*>(text)) : std::wstring(text);
+}
+
+bool userKeyExists(const wchar_t* key) {
+  UniqueHKey opened;
+  return RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
+}
+
+const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tavaro";
+const wchar_t kSettingsKey[] = L"Software\\Tavaro";
+
+std::wstring shortcutPath() {
+  wchar_t programs[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs);
+  return std::wstring(programs) + L"\\Tavaro\\Tavaro.lnk";
+}
+
+// The installer's log, as far as this test's runs wrote it.
+class SetupLog {
+ public:
+  SetupLog() : start_(e2e::readFile(path()).size()) {}
+  std::string text() const { return e2e::readFile(path()).substr(start_); }
+
+ private:
+  static std::wstring path() {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + L"tavaro-setup.log";
+  }
+  std::size_t start_;
+};
+
+// Quiet uninstall as the system's list of programs runs it; the uninstaller
+// goes on from a copy of itself, so the end is the folder gone.
+bool uninstallQuietly(const std::wstring& folder) {
+  if (runSetup(L"/S", folder + L"\\uninstall.exe") != 0) return false;
+  for (DWORD waited = 0; waited < kGenerous && exists(folder); waited += 100) Sleep(100);
+  return !exists(folder);
+}
+
+// The file's last write time; 0 when it does not exist.
+ULONGLONG lastWrite(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+}
+
+std::string narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+// The product's life: a silent install into a chosen folder registers it
+// (uninstall entry, shortcut, remembered folder) with the programs and the
+// client payload and nothing else; the update run, started exactly as the
+// updater starts it, installs over that same folder and starts the launcher
+// from it; a quiet uninstall removes the files, the shortcut and the entries,
+// and leaves the user's data folder alone.
+TEST(InstallerScenario, InstallUpdateInPlaceAndUninstall) {
   ClientEnvironment client;
   client.closeAfter(300);
+  SetupLog log;
   const std::wstring folder = installFolder();
-  ASSERT_EQ(runSetup(L"--runarg=update --delay=1 /S /D=" + folder), 0u);
-  const std::string values = e2e::readFile(folder + L"\\install-values.txt");
-  const std::wstring data = roamingAppData() + L"\\tavarovideo\\V14";
-  EXPECT_EQ(values, "minor=1\r\nmajor=6\r\ndata=" + std::string(data.begin(), data.end()) + "\r\n");
-  EXPECT_NE(GetFileAttributesW((folder + L"\\Bin\\tavaro.exe").c_str()), INVALID_FILE_ATTRIBUTES);
+  ASSERT_EQ(runSetup(L"--install-only /S /D=" + folder), 0u);
+  EXPECT_EQ(namesIn(folder), (std::set<std::wstring>{L"Bin", L"uninstall.exe"}));
+  EXPECT_EQ(namesIn(folder + L"\\Bin"), (std::set<std::wstring>{L"tavaro.exe", L"update.exe", L"linkwarden.exe",
+                                                                 L"kickoff.exe", L"sentinel.exe", L"ui.dll",
+                                                                 L"client.exe"}));
+  EXPECT_EQ(userValue(kSettingsKey, L"InstallDir"), folder);
+  const std::pair<const wchar_t*, std::wstring> entry[] = {
+      {L"DisplayName", L"Tavaro"},
+      {L"DisplayVersion", L"" PRODUCT_VERSION},
+      {L"Publisher", L"Tavaro"},
+      {L"InstallLocation", folder},
+      {L"DisplayIcon", folder + L"\\Bin\\tavaro.exe"},
+      {L"UninstallString", L"\"" + folder + L"\\uninstall.exe\""},
+      {L"QuietUninstallString", L"\"" + folder + L"\\uninstall.exe\" /S"},
+      {L"NoModify", L"1"},
+      {L"NoRepair", L"1"}};
+  for (const auto& [name, value] : entry) EXPECT_EQ(userValue(kUninstallKey, name), value) << narrow(name);
+  const std::wstring size = userValue(kUninstallKey, L"EstimatedSize");  // in KiB
+  EXPECT_TRUE(size != L"<none>" && size != L"0") << narrow(size);
+  EXPECT_TRUE(exists(shortcutPath()));
+  // The plug-in's values reach the installer: the data folder and the system's version.
+  RTL_OSVERSIONINFOW version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  using RtlGetVersionFn = LONG(WINAPI*)(RTL_OSVERSIONINFOW*);
+  reinterpret_cast<RtlGetVersionFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")))(&version);
+  const std::string data = narrow(roamingAppData()) + "\\tavarovideo\\V14";
+  EXPECT_NE(log.text().find("data folder " + data + ", Windows " + std::to_string(version.dwMajorVersion) + "." +
+                            std::to_string(version.dwMinorVersion)),
+            std::string::npos)
+      << log.text();
 
+  // The updater starts the installer it put in place as "INSTALLER" "--delay=1" "--runarg=update".
+  wchar_t local[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
+  const std::wstring defaultLauncher = std::wstring(local) + L"\\Tavaro\\Bin\\tavaro.exe";
+  const ULONGLONG defaultBefore = lastWrite(defaultLauncher);
+  const std::wstring kept = e2e::tempPath(L"kept-setup") + L".exe";
+  ASSERT_TRUE(CopyFileW(kSetup.c_str(), kept.c_str(), FALSE));
+  EXPECT_EQ(runSetup(L"\"--delay=1\" \"--runarg=update\"", kept), 0u);
   for (int i = 0; i < 750 && client.record().empty(); ++i) Sleep(20);
   EXPECT_EQ(client.latest("startReason"), "update") << client.record();
-  EXPECT_EQ(client.latest("loaderPath"), std::string(kSetup.begin(), kSetup.end()));
+  EXPECT_EQ(client.latest("program"), narrow(folder) + "\\Bin\\tavaro.exe");
+  EXPECT_EQ(client.latest("loaderPath"), narrow(kept));
+  EXPECT_EQ(lastWrite(defaultLauncher), defaultBefore);  // no second copy in the default folder
+  DeleteFileW(kept.c_str());
+
+  CreateDirectoryW((roamingAppData() + L"\\tavarovideo").c_str(), nullptr);
+  CreateDirectoryW(std::wstring(data.begin(), data.end()).c_str(), nullptr);
+  const std::wstring keep = std::wstring(data.begin(), data.end()) + L"\\kept-by-uninstall.txt";
+  std::ofstream(keep.c_str()) << "user data";
+  ASSERT_TRUE(uninstallQuietly(folder));
+  EXPECT_FALSE(exists(shortcutPath()));
+  EXPECT_FALSE(userKeyExists(kUninstallKey));
+  EXPECT_FALSE(userKeyExists(kSettingsKey));
+  EXPECT_EQ(e2e::readFile(keep), "user data");
+  DeleteFileW(keep.c_str());
+}
+
+// A file of the installation held open by another program: the update run
+// waits for it, then stops with exit code 3 and a log line, and the old
+// installation stays whole (nothing of it was replaced).
+TEST(InstallerScenario, FileInUseStopsTheUpdateWithItsCode) {
+  ClientEnvironment client;
+  SetupLog log;
+  const std::wstring folder = installFolder();
+  ASSERT_EQ(runSetup(L"--install-only /S /D=" + folder), 0u);
+  const std::wstring held = folder + L"\\Bin\\sentinel.exe";
+  std::ofstream(std::wstring(folder + L"\\Bin\\kickoff.exe").c_str(), std::ios::binary) << "the old kickoff";
+  UniqueFile holder(CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(holder);
+
+  const ULONGLONG started = GetTickCount64();
+  EXPECT_EQ(runSetup(L"--wait=2 --delay=1 --runarg=update"), 3u);
+  EXPECT_GE(GetTickCount64() - started, 2000u);  // it waited before it gave up
+  EXPECT_NE(log.text().find("stopped: " + narrow(held) + " is still in use after 2 s; nothing was replaced (exit 3)"),
+            std::string::npos)
+      << log.text();
+  EXPECT_EQ(e2e::readFile(folder + L"\\Bin\\kickoff.exe"), "the old kickoff");
+  EXPECT_TRUE(exists(folder + L"\\Bin\\tavaro.exe"));
+  EXPECT_EQ(client.record(), "");  // nothing was started
+
+  holder.reset();
+  EXPECT_TRUE(uninstallQuietly(folder));
 }
 
 // "--clear-first" removes the data folder with its subfolders, and a link in
@@ -181,7 +335,8 @@ TEST(InstallerScenario, ClearFirstAndInstallOnly) {
   ASSERT_EQ(GetFileAttributesW((data + L"\\cache\\linked").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT,
             static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT));
 
-  ASSERT_EQ(runSetup(L"--CLEAR-FIRST --install-only /S /D=" + installFolder()), 0u);
+  const std::wstring folder = installFolder();
+  ASSERT_EQ(runSetup(L"--CLEAR-FIRST --install-only /S /D=" + folder), 0u);
   // Windows removes the link too and with it the folder; no Win32 call of
   // Wine removes a Unix link, so there the link alone may stay behind.
   EXPECT_EQ(GetFileAttributesW((data + L"\\settings.ini").c_str()), INVALID_FILE_ATTRIBUTES);
@@ -194,6 +349,7 @@ TEST(InstallerScenario, ClearFirstAndInstallOnly) {
   EXPECT_EQ(e2e::readFile(outside + L"\\inner\\keep2.txt"), "k");
   Sleep(1500);
   EXPECT_EQ(client.record(), "");  // no launcher was started
+  EXPECT_TRUE(uninstallQuietly(folder));
 }
 
 }  // namespace
