@@ -106,6 +106,13 @@ std::u16string WinDnsSystem::friendlyName(std::uint32_t ifIndex) {
 
 std::uint32_t WinDnsSystem::majorVersion() { return windowsMajorVersion(); }
 
+std::wstring systemNetsh() {
+  wchar_t folder[MAX_PATH] = {};
+  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};  // nothing is started rather than a netsh found elsewhere
+  return std::wstring(folder, length) + L"\\netsh.exe";
+}
+
 NetshOutcome WinNetshRunner::run(std::u16string_view parameters, std::uint32_t& error) {
   const std::wstring wideParameters = common::toWide(parameters);
   SHELLEXECUTEINFOW info{};

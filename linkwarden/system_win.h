@@ -26,12 +26,17 @@ class WinDnsSystem final : public DnsSystem {
   std::uint32_t majorVersion() override;
 };
 
-// Runs `program` ("netsh.exe" in the product) through the shell, hidden, and
+// The system's own netsh.exe by its full path: the tool runs elevated, and a
+// bare name would be looked for in the current folder first, where anybody
+// who can write there could put a program of theirs.
+std::wstring systemNetsh();
+
+// Runs `program` (the system's netsh.exe in the product) through the shell, hidden, and
 // waits up to `limitMillis` for it: a hung child must not stop the tool, and
 // is ended then, so that no two netsh runs change an interface at once.
 class WinNetshRunner final : public NetshRunner {
  public:
-  explicit WinNetshRunner(std::wstring program = L"netsh.exe", DWORD limitMillis = 30000)
+  explicit WinNetshRunner(std::wstring program = systemNetsh(), DWORD limitMillis = 30000)
       : program_(std::move(program)), limitMillis_(limitMillis) {}
   NetshOutcome run(std::u16string_view parameters, std::uint32_t& error) override;
 

@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <fstream>
+#include <initializer_list>
+#include <vector>
 #include <optional>
 #include <string>
 #include <thread>
@@ -19,6 +22,7 @@
 namespace {
 
 using common::UniqueHandle;
+using common::UniqueHKey;
 using e2e::kGenerous;
 using e2e::ownPid;
 using e2e::RecorderFile;
@@ -115,29 +119,103 @@ TEST(LinkwardenScenario, FullSessionThenToolEndsAfterClient) {
   EXPECT_EQ(records.find("\xcd\xcb\xb3\xf6"), std::string::npos);  // "退出"
 }
 
-// A route request through the real IP Helper adapter: Wine's route calls
-// succeed without effect and it has no interface-entry lookup, so the metric
-// stays as the client wrote it; the four route texts come in order.
-TEST(LinkwardenScenario, RouteRequestThroughTheRealAdapter) {
-  const std::wstring list = e2e::tempPath(L"lw-routes") + L".txt";
-  {
-    std::ofstream out(list.c_str(), std::ios::binary);
-    out << "\xEF\xBB\xBF" "10.0.0.0/8\r\n192.168.0.0/16\r\nnot a route\r\n";
+// The lines of a stand-in's record that begin with one of `functions`, in order.
+std::vector<std::string> recordedCalls(const std::string& record, std::initializer_list<const char*> functions) {
+  std::vector<std::string> calls;
+  std::size_t start = 0;
+  for (std::size_t end; (end = record.find('\n', start)) != std::string::npos; start = end + 1) {
+    const std::string line = record.substr(start, end - start);
+    for (const char* function : functions) {
+      if (line.rfind(std::string(function) + " ", 0) == 0) calls.push_back(line);
+    }
   }
-  ClientRun run = runClient(L"route-pattern 10.0.0.254 7 20 route-add " + list + L" raise");
-  EXPECT_EQ(run.exitCode, 0u);
-  EXPECT_NE(run.report.find("route metric 20\n"), std::string::npos) << run.report;
-  ASSERT_TRUE(run.tool);
-  EXPECT_EQ(e2e::waitExit(run.tool.get(), 1000), 0u);
-  DeleteFileW(list.c_str());
+  return calls;
+}
 
-  const std::string records = toolLog(run.tool.get());
-  std::size_t at = 0;
-  for (const char* text : {"\xbf\xaa\xca\xbc\xb8\xb3\xd6\xb5 forward", "\xbd\xe1\xca\xf8\xb8\xb3\xd6\xb5 forward",
-                           "\xd5\xfd\xd4\xda\xc7\xe5\xc0\xed forward", "\xc7\xe5\xc0\xed\xcd\xea\xb3\xc9 forward"}) {
-    at = records.find(std::string("LOG_ERROR linkwarden ") + text, at);
-    EXPECT_NE(at, std::string::npos) << records;
-  }
+// The tool's adapters against recording stand-ins of iphlpapi and rasapi32
+// (and a recorder in place of netsh): a route list request sets one row per
+// prefix with the interface's metric and creates it after 1168; the DNS
+// capture reads the scripted adapter and the registry, and the exit sequence
+// puts those servers back through netsh, hangs up and deletes the first
+// product connection only, and deletes the routes with the saved pattern.
+TEST(LinkwardenScenario, AdaptersAgainstRecordingSystemLibraries) {
+  const std::wstring folder = e2e::tempPath(L"lw-recorded");
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  const std::wstring list = folder + L"\\routes.txt";
+  std::ofstream(list.c_str(), std::ios::binary) << "\xEF\xBB\xBF" "10.0.0.0/8\r\n192.168.0.0/16\r\nnot a route\r\n";
+  const std::string guid = "{5A1D2C3B-0000-4000-8000-000000000007}";
+  std::ofstream(std::wstring(folder + L"\\script.txt").c_str(), std::ios::binary)
+      << "SetIpForwardEntry=1168\nmetric.7=35\ndns.7=10.9.9.1,10.9.9.2\n"
+      << "device.7=\\DEVICE\\TCPIP_" << guid << "\nfriendly.7=Scripted Ethernet\n"
+      << "ras=other-vpn,nettavaro-1,nettavaro-2\n";
+  const std::wstring key = L"SYSTEM\\ControlSet001\\services\\Tcpip\\Parameters\\Interfaces\\" +
+                           std::wstring(guid.begin(), guid.end());
+  UniqueHKey interfaceKey;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            interfaceKey.put(), nullptr),
+            ERROR_SUCCESS);
+  const wchar_t servers[] = L"10.9.9.1,10.9.9.2";
+  RegSetValueExW(interfaceKey.get(), L"NameServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(servers), sizeof servers);
+
+  // The tool starts the system's netsh by its full path: the recorder takes
+  // its place in this private prefix for the scenario.
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  const std::wstring systemNetsh = std::wstring(system) + L"\\netsh.exe", savedNetsh = folder + L"\\netsh.saved";
+  const std::wstring recorder = e2e::windowsPath(RECORDED_TOOL_EXE);
+  ASSERT_TRUE(CopyFileW(systemNetsh.c_str(), savedNetsh.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW((recorder.substr(0, recorder.rfind(L'\\')) + L"\\netsh.exe").c_str(), systemNetsh.c_str(), FALSE));
+  e2e::RecorderFile netsh;
+  SetEnvironmentVariableW(L"STANDIN_RECORD", (folder + L"\\record.txt").c_str());
+  SetEnvironmentVariableW(L"STANDIN_SCRIPT", (folder + L"\\script.txt").c_str());
+  ClientRun run = runClient(L"--tool=" + e2e::windowsPath(RECORDED_TOOL_EXE) +
+                            L" route-pattern 10.0.0.254 7 20 route-add " + list + L" dns-apply 7 10.0.0.1 10.0.0.2 raise");
+  EXPECT_EQ(run.exitCode, 0u);
+  ASSERT_TRUE(run.tool) << run.report;
+  EXPECT_EQ(e2e::waitExit(run.tool.get(), kGenerous), 0u);
+  EXPECT_NE(run.report.find("route metric 35\n"), std::string::npos) << run.report;  // the lookup's answer reached the block
+  const std::string record = e2e::readFile(folder + L"\\record.txt");
+
+  const std::string fields = " policy=0 nexthop=10.0.0.254 if=7 type=4 proto=3 age=0 nexthopas=0 metric=";
+  EXPECT_EQ(recordedCalls(record, {"GetIpInterfaceEntry", "SetIpForwardEntry", "CreateIpForwardEntry",
+                                   "DeleteIpForwardEntry"}),
+            (std::vector<std::string>{
+                "GetIpInterfaceEntry family=2 if=7 luid=0",
+                "SetIpForwardEntry dest=10.0.0.0 mask=255.0.0.0" + fields + "35,0,0,0,0",
+                "CreateIpForwardEntry dest=10.0.0.0 mask=255.0.0.0" + fields + "35,0,0,0,0",
+                "SetIpForwardEntry dest=192.168.0.0 mask=255.255.0.0" + fields + "35,0,0,0,0",
+                "CreateIpForwardEntry dest=192.168.0.0 mask=255.255.0.0" + fields + "35,0,0,0,0",
+                // at exit, with the pattern as the client wrote it
+                "DeleteIpForwardEntry dest=10.0.0.0 mask=255.0.0.0" + fields + "20,0,0,0,0",
+                "DeleteIpForwardEntry dest=192.168.0.0 mask=255.255.0.0" + fields + "20,0,0,0,0"}))
+      << record;
+  EXPECT_EQ(recordedCalls(record, {"RasHangUpW", "RasDeleteEntryW"}),
+            (std::vector<std::string>{"RasHangUpW connection=nettavaro-1",
+                                      "RasDeleteEntryW book=<default> entry=nettavaro-1"}))
+      << record;
+  EXPECT_FALSE(recordedCalls(record, {"GetPerAdapterInfo"}).empty());
+  EXPECT_FALSE(recordedCalls(record, {"GetInterfaceInfo"}).empty());
+
+  // netsh: the client's servers, then the captured ones back at exit.
+  const std::string commands = netsh.text();
+  const std::size_t applied =
+      commands.find("show=0 args= interface ip set dnsservers \"Scripted Ethernet\" static 10.0.0.1 validate=no\n");
+  const std::size_t restored =
+      commands.find("show=0 args= interface ip set dnsservers \"Scripted Ethernet\" static 10.9.9.1 validate=no\n");
+  EXPECT_NE(applied, std::string::npos) << commands;
+  EXPECT_NE(restored, std::string::npos) << commands;
+  EXPECT_LT(applied, restored);
+  EXPECT_NE(commands.find("show=0 args= interface ip add dnsservers \"Scripted Ethernet\" 10.9.9.2 validate=no\n",
+                          restored),
+            std::string::npos)
+      << commands;
+
+  CopyFileW(savedNetsh.c_str(), systemNetsh.c_str(), FALSE);
+  SetEnvironmentVariableW(L"STANDIN_RECORD", nullptr);
+  SetEnvironmentVariableW(L"STANDIN_SCRIPT", nullptr);
+  RegDeleteValueW(interfaceKey.get(), L"NameServer");
+  std::error_code ignored;
+  std::filesystem::remove_all(std::filesystem::path(folder), ignored);
 }
 
 // Missing or invalid options: exit 87 at once.
