@@ -20,6 +20,7 @@ constexpr StepShape kShapes[] = {
     {u"raise", Step::Kind::kRaise, 0},                  {u"sleep", Step::Kind::kSleep, 1},
     {u"wait-event", Step::Kind::kWaitEvent, 1},         {u"signal-event", Step::Kind::kSignalEvent, 1},
     {u"kickoff", Step::Kind::kKickoff, 1},              {u"sentinel", Step::Kind::kSentinel, 1},
+    {u"update", Step::Kind::kUpdate, 5},
 };
 
 bool isNumber(std::u16string_view text) {

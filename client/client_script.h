@@ -13,6 +13,9 @@
 //                              and wait until it has opened it
 //   sentinel PATH              start PATH as the client's local proxy, then sentinel.exe
 //                              watching this client and that proxy
+//   update URL VERSION DLPATH RPPATH LANG
+//                              start update.exe (beside the client) with its five options,
+//                              as the client does when a new version is out, and go on
 #pragma once
 
 #include <cstdint>
@@ -28,7 +31,7 @@ namespace client {
 struct Step {
   enum class Kind {
     kDriverInstall, kDriverRemove, kDnsApply, kDnsDhcp, kDnsRestore, kRouteAdd, kRouteDelete, kRoutePattern,
-    kRaise, kSleep, kWaitEvent, kSignalEvent, kKickoff, kSentinel,
+    kRaise, kSleep, kWaitEvent, kSignalEvent, kKickoff, kSentinel, kUpdate,
   };
   Kind kind;
   std::vector<std::u16string> args;

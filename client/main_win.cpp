@@ -11,6 +11,7 @@
 // set up; 4 the tool did not acknowledge a raised request in time;
 // 5 an event wait timed out. (An acknowledgement may take up to a minute.)
 #include <windows.h>
+#include <shellapi.h>
 
 #include <atomic>
 #include <cstdio>
@@ -127,10 +128,15 @@ int waitForEvent(const std::u16string& name, Reporter& report) {
 // The client's second channel: kickoff opens the path it is given in a section of its own.
 class KickoffChannel {
  public:
+  // One kickoff serves the section for as long as this client runs: it is
+  // started with the first request only, since two on one section could both
+  // act on a request.
   int open(const std::wstring& section, const std::u16string& path, Reporter& report) {
-    mapping_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kickoff::kStartRequestSize,
-                                      section.c_str()));
-    if (mapping_) view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_ALL_ACCESS, 0, 0, kickoff::kStartRequestSize));
+    if (!view_) {
+      mapping_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kickoff::kStartRequestSize,
+                                        section.c_str()));
+      if (mapping_) view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_ALL_ACCESS, 0, 0, kickoff::kStartRequestSize));
+    }
     if (!view_ || path.size() >= 260) {
       report.line("kickoff: cannot set up section %s", narrow(common::fromWide(section)).c_str());
       return kSetupFailed;
@@ -139,14 +145,18 @@ class KickoffChannel {
     path.copy(request.path, path.size());
     request.path[path.size()] = u'\0';
     std::atomic_ref<std::uint8_t>(request.pending).store(1, std::memory_order_release);
-    process_ = common::startProcess(folderOfProgram() + L"kickoff.exe",
-                                    L"--filemapping-name=" + section + L" --watch=" +
-                                        std::to_wstring(GetCurrentProcessId()));
-    if (!process_.handle) {
-      report.line("kickoff: cannot start kickoff.exe (error %lu)", GetLastError());
-      return kSetupFailed;
+    if (process_.handle && WaitForSingleObject(process_.handle.get(), 0) == WAIT_TIMEOUT) {
+      report.line("kickoff: pid %lu asked to open %s", process_.pid, narrow(path).c_str());
+    } else {
+      process_ = common::startProcess(folderOfProgram() + L"kickoff.exe",
+                                      L"--filemapping-name=" + section + L" --watch=" +
+                                          std::to_wstring(GetCurrentProcessId()));
+      if (!process_.handle) {
+        report.line("kickoff: cannot start kickoff.exe (error %lu)", GetLastError());
+        return kSetupFailed;
+      }
+      report.line("kickoff: started pid %lu to open %s", process_.pid, narrow(path).c_str());
     }
-    report.line("kickoff: started pid %lu to open %s", process_.pid, narrow(path).c_str());
     const ULONGLONG start = GetTickCount64();
     while (std::atomic_ref<std::uint8_t>(request.pending).load(std::memory_order_acquire) != 0) {
       if (GetTickCount64() - start > kEventMillis) {
@@ -181,6 +191,41 @@ int startSentinel(const std::u16string& proxyProgram, Reporter& report) {
     return kSetupFailed;
   }
   report.line("sentinel: pid %lu watches this client and proxy pid %lu", sentinel.pid, proxy.pid);
+  return kOk;
+}
+
+// The tool's manifest asks for administrator rights: Windows refuses a
+// plain process creation of it (error 740), so it is started through the
+// shell's "runas" verb, which asks for them (Wine starts it without asking).
+common::StartedProcess startElevated(const std::wstring& program, const std::wstring& arguments) {
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  info.lpVerb = L"runas";
+  info.lpFile = program.c_str();
+  info.lpParameters = arguments.c_str();
+  info.nShow = SW_HIDE;
+  common::StartedProcess started;
+  if (!ShellExecuteExW(&info) || info.hProcess == nullptr) return started;
+  started.handle.reset(info.hProcess);
+  started.pid = GetProcessId(info.hProcess);
+  return started;
+}
+
+// The updater with the five options the client gives it; the client goes on
+// (the updater reports nothing back but its exit code).
+int startUpdate(const std::vector<std::u16string>& args, Reporter& report) {
+  static constexpr const char16_t* kOptions[] = {u"--dlurl=", u"--vrc=", u"--dlpath=", u"--rppath=", u"--lang="};
+  std::wstring arguments;
+  for (std::size_t i = 0; i < 5; ++i) {
+    arguments += (i == 0 ? L"\"" : L" \"") + common::toWide(kOptions[i] + args[i]) + L"\"";
+  }
+  const common::StartedProcess updater = common::startProcess(folderOfProgram() + L"update.exe", arguments);
+  if (!updater.handle) {
+    report.line("update: cannot start update.exe (error %lu)", GetLastError());
+    return kSetupFailed;
+  }
+  report.line("update: started pid %lu", updater.pid);
   return kOk;
 }
 
@@ -234,8 +279,8 @@ int main() {
   report.line("section %s created (%u bytes)", narrow(common::fromWide(section)).c_str(),
               static_cast<unsigned>(linkwarden::kCommandBlockSize));
 
-  const common::StartedProcess toolProcess = common::startProcess(
-      tool, L"--filemapping-name=" + section + L" --watch=" + std::to_wstring(GetCurrentProcessId()));
+  const common::StartedProcess toolProcess =
+      startElevated(tool, L"--filemapping-name=" + section + L" --watch=" + std::to_wstring(GetCurrentProcessId()));
   if (!toolProcess.handle) {
     report.line("cannot start %s (error %lu)", narrow(common::fromWide(tool)).c_str(), GetLastError());
     return kSetupFailed;
@@ -278,6 +323,9 @@ int main() {
         break;
       case Kind::kSentinel:
         result = startSentinel(step.args[0], report);
+        break;
+      case Kind::kUpdate:
+        result = startUpdate(step.args, report);
         break;
       default: {
         const auto filledNow = client::fillRequest(step, block);

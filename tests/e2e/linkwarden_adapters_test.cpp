@@ -53,23 +53,32 @@ TEST(NetshRunner, MissingProgram) {
   EXPECT_TRUE(error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) << error;
 }
 
-// The interface table and the adapter's names: every interface Wine lists has
-// a braced adapter GUID, which is what the registry key needs.
+// What is not there: no name for an interface or a key that does not exist,
+// and a system version that picks "dnsservers" (6 and later).
+TEST(DnsSystem, AnswersForWhatIsNotThere) {
+  WinDnsSystem dns;
+  EXPECT_EQ(dns.adapterName(0xFFFFFF), u"");
+  EXPECT_EQ(dns.friendlyName(0xFFFFFF), u"");
+  EXPECT_EQ(dns.nameServerValue(u"SYSTEM\\NoSuchKey"), u"");
+  EXPECT_GE(dns.majorVersion(), 6u);
+}
+
+// The interface table and the adapter's names: every interface the system
+// lists has a braced adapter GUID, which is what the registry key needs. A
+// system without adapters is reported as skipped, not passed (the recorded
+// scenario covers the names against scripted adapters).
 TEST(DnsSystem, InterfaceNames) {
   ULONG size = 0;
   GetInterfaceInfo(nullptr, &size);
   std::vector<BYTE> buffer(size + sizeof(IP_INTERFACE_INFO));
   ASSERT_EQ(GetInterfaceInfo(reinterpret_cast<PIP_INTERFACE_INFO>(buffer.data()), &size), static_cast<DWORD>(NO_ERROR));
   const auto* table = reinterpret_cast<const IP_INTERFACE_INFO*>(buffer.data());
+  if (table->NumAdapters == 0) GTEST_SKIP() << "the system lists no adapter";
   WinDnsSystem dns;
   for (LONG i = 0; i < table->NumAdapters; ++i) {
     const std::u16string name = dns.adapterName(table->Adapter[i].Index);
     EXPECT_NE(name.find(u'{'), std::u16string::npos);
   }
-  EXPECT_EQ(dns.adapterName(0xFFFFFF), u"");
-  EXPECT_EQ(dns.friendlyName(0xFFFFFF), u"");
-  EXPECT_EQ(dns.nameServerValue(u"SYSTEM\\NoSuchKey"), u"");
-  EXPECT_EQ(dns.majorVersion(), 6u);
 }
 
 // Wine has no dial-up connections.

@@ -100,8 +100,15 @@ std::string toolLog(HANDLE tool) {
 TEST(LinkwardenScenario, FullSessionThenToolEndsAfterClient) {
   ClientRun run = runClient(
       L"driver-install LwSvc C:\\nowhere\\lw.sys dns-apply 7 10.0.0.1 10.0.0.2"
-      L" route-pattern 10.0.0.254 7 20 route-add C:\\nowhere\\routes.txt raise");
+      L" route-pattern 10.0.0.254 7 20 route-add C:\\nowhere\\routes.txt raise kickoff " + kClient + L" kickoff " + kClient);
   EXPECT_EQ(run.exitCode, 0u);
+  // One kickoff serves the client's second section for both requests.
+  const std::size_t kickoffStart = run.report.find("kickoff: started pid ");
+  ASSERT_NE(kickoffStart, std::string::npos) << run.report;
+  const std::size_t pidAt = kickoffStart + 21;
+  const std::string pid = run.report.substr(pidAt, run.report.find(' ', pidAt) - pidAt);
+  EXPECT_NE(run.report.find("kickoff: pid " + pid + " asked to open "), std::string::npos) << run.report;
+  EXPECT_EQ(run.report.find("kickoff: started pid ", kickoffStart + 1), std::string::npos) << run.report;
   EXPECT_NE(run.report.find("raised driver dns route\n"), std::string::npos) << run.report;
   EXPECT_NE(run.report.find("acknowledged driver dns route in "), std::string::npos) << run.report;
   ASSERT_TRUE(run.tool) << run.report;
@@ -281,18 +288,20 @@ HWND hiddenDialogOf(DWORD pid) {
   return nullptr;
 }
 
-// While an install is the latest request, a session-end query is held; it is
-// answered "yes" once the client removed the driver again, and the window closes.
-TEST(LinkwardenScenario, SessionEndQueryHeldWhileNotClean) {
+DWORD serviceState(const std::wstring& name, DWORD& error);
+
+// A session-end query that reaches the tool's hidden window while the client
+// lives with a driver installed is held; it is answered only once the client
+// has ended and the clean-up has run, and the answer lets the session end.
+TEST(LinkwardenScenario, SessionEndQueryHeldUntilTheClientEndedAndTheCleanUpRan) {
   const std::wstring stem = L"Lw" + ownPid();
   UniqueHandle installed(CreateEventW(nullptr, TRUE, FALSE, (stem + L"Installed").c_str()));
-  UniqueHandle removeNow(CreateEventW(nullptr, TRUE, FALSE, (stem + L"Remove").c_str()));
   UniqueHandle exitNow(CreateEventW(nullptr, TRUE, FALSE, (stem + L"Exit").c_str()));
+  const std::wstring name = L"lwsession" + ownPid();
   const std::wstring report = e2e::tempPath(L"lw-session");
-  e2e::Process client = e2e::start(
-      kClient, L"--report=" + report + L" --give-tool-to=" + ownPid() + L" driver-install LwSvc C:\\x\\lw.sys raise" +
-                   L" signal-event " + stem + L"Installed wait-event " + stem + L"Remove driver-remove LwSvc raise" +
-                   L" wait-event " + stem + L"Exit");
+  e2e::Process client = e2e::start(kClient, L"--report=" + report + L" --give-tool-to=" + ownPid() +
+                                                L" driver-install " + name + L" " + kDriver + L" raise signal-event " +
+                                                stem + L"Installed wait-event " + stem + L"Exit");
   ASSERT_EQ(WaitForSingleObject(installed.get(), kGenerous), WAIT_OBJECT_0) << e2e::readFile(report);
   UniqueHandle tool = toolHandleFrom(e2e::readFile(report));
   ASSERT_TRUE(tool);
@@ -302,24 +311,27 @@ TEST(LinkwardenScenario, SessionEndQueryHeldWhileNotClean) {
 
   std::atomic<bool> answered{false};
   DWORD_PTR answer = 0;
+  bool clientEndedFirst = false;
+  DWORD serviceError = 0;
   std::thread query([&] {
     SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, kGenerous, &answer);
+    // What held when the answer came: the client gone, the driver service removed.
+    clientEndedFirst = WaitForSingleObject(client.handle.get(), 0) == WAIT_OBJECT_0;
+    serviceState(name, serviceError);
     answered = true;
   });
   Sleep(600);
-  EXPECT_FALSE(answered.load());  // held: the driver is still installed
-
-  SetEvent(removeNow.get());
-  for (int i = 0; i < 300 && !answered.load(); ++i) Sleep(10);
-  EXPECT_TRUE(answered.load());
-  query.join();
-  EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
-  for (int i = 0; i < 100 && IsWindow(window); ++i) Sleep(10);
-  EXPECT_FALSE(IsWindow(window));
+  EXPECT_FALSE(answered.load());  // held: the client lives and its driver is installed
 
   SetEvent(exitNow.get());
   EXPECT_EQ(e2e::waitExit(client.handle.get(), kGenerous), 0u);
-  EXPECT_EQ(e2e::waitExit(tool.get(), 1000), 0u);
+  for (int i = 0; i < 500 && !answered.load(); ++i) Sleep(10);
+  EXPECT_TRUE(answered.load());
+  query.join();
+  EXPECT_TRUE(clientEndedFirst);
+  EXPECT_EQ(serviceError, static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
+  EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+  EXPECT_EQ(e2e::waitExit(tool.get(), 5000), 0u);
   DeleteFileW(report.c_str());
 }
 
