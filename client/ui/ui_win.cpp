@@ -9,6 +9,7 @@
 //   TAVARO_UI_CRASH=1          crash on purpose once the window exists
 //   TAVARO_UI_CLIENT=args      start client.exe (beside ui.dll) with these arguments,
 //                              as the product's client does, and close when it ends
+//   TAVARO_UI_CLIENT_UPDATED=args  the same for a start with the start reason "update"
 #include <windows.h>
 
 #include <cstdio>
@@ -71,10 +72,13 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   }
 }
 
-// Starts the stand-in client named by TAVARO_UI_CLIENT; an empty handle when none is asked for.
-common::UniqueHandle startClient(HINSTANCE self) {
+// Starts the stand-in client named by TAVARO_UI_CLIENT (TAVARO_UI_CLIENT_UPDATED
+// instead, when set, for the start after an update); an empty handle when none is asked for.
+common::UniqueHandle startClient(HINSTANCE self, const LaunchParams& params) {
   wchar_t arguments[4096] = {};
-  const DWORD n = GetEnvironmentVariableW(L"TAVARO_UI_CLIENT", arguments, 4096);
+  const bool updated = std::wstring(params.startReason) == L"update" &&
+                       GetEnvironmentVariableW(L"TAVARO_UI_CLIENT_UPDATED", nullptr, 0) != 0;
+  const DWORD n = GetEnvironmentVariableW(updated ? L"TAVARO_UI_CLIENT_UPDATED" : L"TAVARO_UI_CLIENT", arguments, 4096);
   if (n == 0 || n >= 4096) return common::UniqueHandle();
   wchar_t path[MAX_PATH] = {};
   const DWORD length = GetModuleFileNameW(self, path, MAX_PATH);
@@ -110,7 +114,7 @@ extern "C" __declspec(dllexport) int StartUI(HINSTANCE, LaunchParams* params) {
     *nowhere = 1;  // an unhandled access violation: the launcher's dump handler takes it
   }
 
-  common::UniqueHandle client = startClient(self);
+  common::UniqueHandle client = startClient(self, *params);
   MSG message;
   for (;;) {
     HANDLE waits[1] = {client.get()};

@@ -3,6 +3,7 @@
 // optionally clicks "done", and reports what it saw and when.
 //
 //   update_driver.exe --update=PATH --shots=FOLDER [--click-done] [--sample-ms=N] -- <update.exe's arguments>
+//   update_driver.exe --attach --shots=FOLDER [--click-done] [--sample-ms=N]   (an updater somebody else started)
 //
 // After the first paint it looks at the window every N ms (40 by default: 25
 // looks a second see 10 repaints a second, and capturing the screen, which
@@ -64,13 +65,18 @@ int main() {
     }
   }
   const auto update = common::lastOptionValue(options, u"--update=");
+  // --attach: the updater is started by somebody else (the client); the
+  // driver takes the first updater window that shows, and its times count
+  // from then.
+  bool attach = false;
+  for (const auto& o : options) attach = attach || o == u"--attach";
   const auto shots = common::lastOptionValue(options, u"--shots=");
   const auto sampleOption = common::lastOptionValue(options, u"--sample-ms=");
   const DWORD sampleMillis = sampleOption ? common::leadingDecimal(*sampleOption) : 40;
   bool clickDone = false;
   for (const auto& o : options) clickDone = clickDone || o == u"--click-done";
-  if (!update || !shots) {
-    std::puts("usage: update_driver --update=PATH --shots=FOLDER [--click-done] -- ARGS");
+  if ((!update && !attach) || !shots) {
+    std::puts("usage: update_driver --update=PATH|--attach --shots=FOLDER [--click-done] -- ARGS");
     return kCannotDrive;
   }
   const std::wstring folder = common::toWide(*shots);
@@ -78,9 +84,21 @@ int main() {
 
   LARGE_INTEGER start{};
   QueryPerformanceCounter(&start);
-  e2e::Process process = e2e::start(common::toWide(*update), updateArguments);
+  e2e::Process process;
+  if (attach) {
+    HWND shown = nullptr;
+    for (DWORD waited = 0; shown == nullptr && waited < e2e::kGenerous; waited += 20, Sleep(20)) {
+      shown = FindWindowW(L"UpdWnd", nullptr);
+    }
+    if (shown != nullptr) GetWindowThreadProcessId(shown, &process.pid);
+    process.handle.reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE,
+                                     process.pid));
+    QueryPerformanceCounter(&start);
+  } else if (update) {
+    process = e2e::start(common::toWide(*update), updateArguments);
+  }
   if (!process.handle) {
-    std::printf("driver: cannot start update.exe (error %lu)\n", GetLastError());
+    std::printf("driver: cannot %s update.exe (error %lu)\n", attach ? "find" : "start", GetLastError());
     return kCannotDrive;
   }
   HWND window = e2e::waitForUpdaterWindow(process.pid, e2e::kGenerous);
