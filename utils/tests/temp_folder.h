@@ -7,15 +7,30 @@
 #include <iterator>
 #include <set>
 #include <string>
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace logq::testing {
 
 class TempFolder {
  public:
+  static long long processId() {
+#ifdef _WIN32
+    return _getpid();
+#else
+    return ::getpid();
+#endif
+  }
+
   TempFolder() {
     static std::atomic<int> counter{0};
+    // The process id keeps test programs that run side by side apart.
     path_ = std::filesystem::temp_directory_path() /
-            ("logq-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+            ("logq-test-" + std::to_string(processId()) + "-" +
+             std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
              std::to_string(counter++) + "-" + std::to_string(std::hash<std::string>{}(
                                                    ::testing::UnitTest::GetInstance()->current_test_info()->name())));
     std::filesystem::remove_all(path_);
