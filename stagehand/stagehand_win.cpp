@@ -61,6 +61,18 @@ void hostCall(const char* exportName, Body&& body) noexcept {
   });
 }
 
+// FOLDER SECONDS, in the order the script names them.
+struct FolderArguments {
+  std::wstring folder;
+  DWORD seconds = 0;
+};
+FolderArguments popFolderArguments() {
+  std::u16string folder, seconds;
+  context.pop(folder);
+  context.pop(seconds);
+  return {common::toWide(folder), common::leadingDecimal(seconds)};
+}
+
 }  // namespace
 
 extern "C" {
@@ -115,11 +127,8 @@ void StartProgram(HWND, int stringSize, wchar_t* variables, StackEntry** stackTo
 void WaitForFolder(HWND, int stringSize, wchar_t* variables, StackEntry** stackTop, void*) {
   hostCall("WaitForFolder", [&] {
     store(stringSize, variables, stackTop);
-    std::u16string folder, seconds;
-    context.pop(folder);
-    context.pop(seconds);
-    const std::wstring inTheWay =
-        stagehand::waitUntilReplaceable(common::toWide(folder), common::leadingDecimal(seconds));
+    const FolderArguments arguments = popFolderArguments();
+    const std::wstring inTheWay = stagehand::waitUntilReplaceable(arguments.folder, arguments.seconds);
     context.push(common::fromWide(inTheWay));
   });
 }
@@ -129,11 +138,8 @@ void WaitForFolder(HWND, int stringSize, wchar_t* variables, StackEntry** stackT
 void EndFolderPrograms(HWND, int stringSize, wchar_t* variables, StackEntry** stackTop, void*) {
   hostCall("EndFolderPrograms", [&] {
     store(stringSize, variables, stackTop);
-    std::u16string folder, seconds;
-    context.pop(folder);
-    context.pop(seconds);
-    context.pushNumber(
-        stagehand::endFolderPrograms(common::toWide(folder), common::leadingDecimal(seconds)));
+    const FolderArguments arguments = popFolderArguments();
+    context.pushNumber(stagehand::endFolderPrograms(arguments.folder, arguments.seconds));
   });
 }
 

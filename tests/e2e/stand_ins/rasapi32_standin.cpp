@@ -9,26 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "linkwarden/ras_connection_record_win.h"
 #include "tests/e2e/stand_ins/recording.h"
 
 namespace {
 
-// The connection record as Windows 7 and later lay it out, as callers size it.
-#pragma pack(push, 4)
-struct ConnectionRecord {
-  DWORD dwSize;
-  HRASCONN hrasconn;
-  WCHAR szEntryName[RAS_MaxEntryName + 1];
-  WCHAR szDeviceType[RAS_MaxDeviceType + 1];
-  WCHAR szDeviceName[RAS_MaxDeviceName + 1];
-  WCHAR szPhonebook[MAX_PATH];
-  DWORD dwSubEntry;
-  GUID guidEntry;
-  DWORD dwFlags;
-  LUID luid;
-  GUID guidCorrelationId;
-};
-#pragma pack(pop)
+using ConnectionRecord = linkwarden::RasConnectionRecord;
 
 std::vector<std::string> scriptedConnections() {
   std::vector<std::string> names;
