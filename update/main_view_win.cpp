@@ -166,7 +166,7 @@ void MainView::refreshIfChanged(const Shown& before, int valueBefore) {
   if (shown() != before) {
     Relayout();  // a page change lays the shown page out; the bar repaints with it
     lastRepaint_ = now;
-  } else if (barValue() != valueBefore && now - lastRepaint_ >= kRepaintMillis) {
+  } else if (barValue() != valueBefore && now - lastRepaint_ >= kRepaintMillis && Handle() != nullptr) {
     InvalidateRect(Handle(), nullptr, FALSE);
     lastRepaint_ = now;
   }

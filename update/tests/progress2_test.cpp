@@ -98,6 +98,18 @@ TEST_F(Progress2Test, ClassesAndStyleDefaults) {
   EXPECT_EQ(p->DesiredSize(0, 0).height, 25);
 }
 
+// The close button's image holds its three states one above the other: each
+// state is a square of the button's size, not a third of its width.
+TEST_F(Progress2Test, CloseButtonStatesAreStackedSquares) {
+  // The images: 20 × 60 at scales 100, 125 and 150, 40 × 120 at 200.
+  for (const auto& [scale, side] : {std::pair{100, 20}, {125, 20}, {150, 20}, {200, 40}}) {
+    auto* skin = dynamic_cast<veneer::VSkinImgList*>(host.ui->Skins().GetSkin(u"image_btn_close", scale));
+    ASSERT_NE(skin, nullptr) << scale;
+    EXPECT_EQ(skin->StateWidth(), side) << scale;
+    EXPECT_EQ(skin->StateHeight(), side) << scale;
+  }
+}
+
 // Truncated percentages, no overflow with large ranges, and the fill before insets.
 TEST_F(Progress2Test, PercentageAndFill) {
   auto p = bar({0, 0, 240, 14});

@@ -94,7 +94,7 @@ void VHostWnd::layout() {
   RECT client{};
   GetClientRect(window_, &client);
   if (VWindow* root = Root()) root->Move(WindowRect{0, 0, client.right, client.bottom});
-  InvalidateRect(window_, nullptr, FALSE);
+  if (window_ != nullptr) InvalidateRect(window_, nullptr, FALSE);
 }
 
 void VHostWnd::paint() {
@@ -147,7 +147,9 @@ LRESULT VHostWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
           WindowAtPoint(*Root(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)) == pressed) {
         pressed->OnLButtonUp();
       }
-      InvalidateRect(window_, nullptr, FALSE);
+      // The command may have closed the window: a null handle would
+      // invalidate every window of the desktop.
+      if (window_ != nullptr) InvalidateRect(window_, nullptr, FALSE);
       return 0;
     }
     case WM_LBUTTONDBLCLK: {
