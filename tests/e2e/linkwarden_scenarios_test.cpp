@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -51,10 +52,16 @@ std::wstring findToolLog(DWORD pid) {
   wchar_t digits[16];
   swprintf(digits, 16, L"%06lu", pid);
   const std::wstring pattern = L"log\\linkwarden_linkwarden_????????????_" + std::wstring(digits) + L"_000.log";
+  // Wine reuses process ids: of the logs of this pid the newest (the names
+  // carry the minute) is this run's.
   WIN32_FIND_DATAW found;
   common::UniqueFindHandle search(FindFirstFileW(pattern.c_str(), &found));
   if (!search) return {};
-  return L"log\\" + std::wstring(found.cFileName);
+  std::wstring newest;
+  do {
+    newest = std::max(newest, std::wstring(found.cFileName));
+  } while (FindNextFileW(search.get(), &found));
+  return L"log\\" + newest;
 }
 
 struct ClientSection {
