@@ -322,6 +322,54 @@ TEST_F(UpdateDownloadTest, SameFileTwiceIsRefused) {
   finish(run, L"update-same-file-us.bmp", false);
 }
 
+// The window answers the mouse: "Done" shows its hover picture while the
+// mouse is on it and its pressed picture while pressed, and goes back to
+// normal when the mouse leaves (a release elsewhere starts nothing); the
+// caption's close button shows its grey cross only while the mouse is on it.
+TEST_F(UpdateDownloadTest, ButtonsAnswerTheMouse) {
+  serve(L"setup-mouse.bin", std::string(1000, 'm'));
+  UpdateRun run = runUpdate(base_ + L"file/setup-mouse.bin", L"us", folder_ + L"\\dl\\setup.exe");
+  ASSERT_EQ(run.page, UpdaterPage::kFinished);
+  const auto moveTo = [&](int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(run.window, &p);
+    SetCursorPos(p.x, p.y);  // the real pointer: the window tracks when it leaves
+  };
+  // The pixel at (x, y) once it has become `colour` (or the last one seen after 3 s).
+  const auto settlesTo = [&](int x, int y, COLORREF colour, bool wanted = true) {
+    for (int i = 0; i < 60; ++i, Sleep(50)) {
+      run.last = captureWindow(run.window);
+      if (coloursClose(run.last.at(x, y), colour, 12) == wanted) return true;
+    }
+    return false;
+  };
+  const int fillX = kDoneButton.left + 12, fillY = (kDoneButton.top + kDoneButton.bottom) / 2;
+  const int doneX = (kDoneButton.left + kDoneButton.right) / 2;
+  EXPECT_TRUE(coloursClose(run.last.at(fillX, fillY), RGB(0x53, 0xB0, 0xFE), 12));
+  moveTo(doneX, fillY);
+  EXPECT_TRUE(settlesTo(fillX, fillY, RGB(0x6A, 0xBB, 0xFF)));
+  run.last.save(screenshotFolder() + L"\\update-hover-done.bmp");
+  PostMessageW(run.window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(doneX, fillY));
+  EXPECT_TRUE(settlesTo(fillX, fillY, RGB(0x40, 0xA6, 0xFC)));
+  run.last.save(screenshotFolder() + L"\\update-pressed-done.bmp");
+  moveTo(10, 100);
+  EXPECT_TRUE(settlesTo(fillX, fillY, RGB(0x53, 0xB0, 0xFE)));
+  PostMessageW(run.window, WM_LBUTTONUP, 0, MAKELPARAM(10, 100));
+  Sleep(300);
+  EXPECT_TRUE(IsWindow(run.window));  // released elsewhere: nothing started
+
+  // The close button's normal state is transparent: the caption's blue shows through its middle.
+  const int closeX = 302 - 11, closeY = 10;
+  EXPECT_TRUE(coloursClose(run.last.at(closeX, closeY), kCaptionBlue, 24));
+  moveTo(closeX, closeY);
+  EXPECT_TRUE(settlesTo(closeX, closeY, kCaptionBlue, false));
+  run.last.save(screenshotFolder() + L"\\update-hover-close.bmp");
+  moveTo(150, 100);
+  EXPECT_TRUE(settlesTo(closeX, closeY, kCaptionBlue));
+  SetCursorPos(0, 0);  // out of the way of the next window
+  finish(run, L"update-mouse-us.bmp", false);
+}
+
 // An installer path of 255 characters: the copy staged beside it is longer
 // than the classic path limit, and the update still goes through.
 TEST_F(UpdateDownloadTest, InstallerPathNearTheLimit) {

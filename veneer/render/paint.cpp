@@ -25,15 +25,14 @@ void PaintWindowTree(const VWindow& window, IRenderTarget& target) {
   if (window.OnPaint(target)) {
     // The control drew itself.
   } else if (VSkinObjBase* skin = window.Skin()) {
-    // State 0 (normal); 3 when disabled.
-    DrawSkin(target, *skin, window.Enabled() ? 0 : 3, rect);
+    DrawSkin(target, *skin, window.StateIndex(), rect);
   }
   if (!window.WindowText().empty()) {
     const VwndStyle& style = window.Style();
     const int scale = window.Host().scale;
     const WindowRect inner{rect.left + style.inset[0].toPixels(scale), rect.top + style.inset[1].toPixels(scale),
                            rect.right - style.inset[2].toPixels(scale), rect.bottom - style.inset[3].toPixels(scale)};
-    target.DrawText(window.WindowText(), inner, textFlags(style), style.colorText.value_or(makeColour(0, 0, 0)));
+    target.DrawText(window.WindowText(), inner, textFlags(style), window.TextColour());
   }
   for (std::size_t i = 0; i < window.ChildCount(); ++i) PaintWindowTree(*window.Child(i), target);
   target.PopClip();

@@ -10,6 +10,7 @@
 #include "veneer/tests/resource_folder.h"
 #include "veneer/wnd/controls.h"
 #include "veneer/wnd/layout_document.h"
+#include "veneer/wnd/mouse_tracker.h"
 #include "veneer/xml/xml_names.h"
 
 namespace veneer {
@@ -180,6 +181,48 @@ TEST_F(WindowTreeTest, CommandOnRelease) {
   ASSERT_EQ(commands.size(), 1u);
   EXPECT_EQ(commands[0].first, 8);
   EXPECT_EQ(commands[0].second, u"close");
+}
+
+// The mouse's states: hover on entering, pushed while pressed and on the
+// window, normal on leaving; EventCmd only for a release on the pressed
+// window, a release elsewhere cancels the press; disabled wins. Each event
+// names the windows to repaint, none when nothing changed; the text colour
+// follows the state.
+TEST_F(WindowTreeTest, MouseStatesAndCommands) {
+  using Changed = MouseTracker::Changed;
+  VWindow* close = root().Child(2);
+  VWindow* caption = root().Child(0);
+  for (const auto& [attribute, value] : {std::pair{"colorText", u"#000001"}, {"colorTextHover", u"#000002"},
+                                         {"colorTextPush", u"#000003"}, {"colorTextDisable", u"#000004"}}) {
+    ASSERT_TRUE(close->SetAttribute(attribute, value));
+  }
+  MouseTracker mouse;
+  EXPECT_EQ(mouse.Move(close), Changed{close});
+  EXPECT_EQ(close->StateIndex(), 1);
+  EXPECT_EQ(close->TextColour(), makeColour(0, 0, 2));
+  EXPECT_EQ(mouse.Move(close), Changed{});
+  EXPECT_EQ(mouse.Press(close), Changed{close});
+  EXPECT_EQ(close->StateIndex(), 2);
+  EXPECT_EQ(close->TextColour(), makeColour(0, 0, 3));
+  EXPECT_EQ(mouse.Move(caption), (Changed{close, caption}));  // pressed, but the mouse is elsewhere
+  EXPECT_EQ(close->StateIndex(), 0);
+  EXPECT_EQ(mouse.Move(close), (Changed{caption, close}));
+  EXPECT_EQ(close->StateIndex(), 2);
+  EXPECT_EQ(mouse.Release(close), Changed{close});
+  EXPECT_EQ(close->StateIndex(), 1);
+  ASSERT_EQ(commands.size(), 1u);
+
+  mouse.Press(close);
+  EXPECT_EQ(mouse.Release(caption), (Changed{close, caption}));
+  EXPECT_EQ(commands.size(), 1u);
+  mouse.Move(close);
+  EXPECT_EQ(close->StateIndex(), 1);  // the cancelled press does not come back
+  EXPECT_EQ(mouse.Leave(), Changed{close});
+  EXPECT_EQ(close->StateIndex(), 0);
+  EXPECT_EQ(close->TextColour(), makeColour(0, 0, 1));
+  close->SetEnabled(false);
+  EXPECT_EQ(close->StateIndex(), 3);
+  EXPECT_EQ(close->TextColour(), makeColour(0, 0, 4));
 }
 
 // Host attributes, the title through named strings, the initial size from the

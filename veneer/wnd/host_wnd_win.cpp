@@ -97,6 +97,18 @@ void VHostWnd::layout() {
   if (window_ != nullptr) InvalidateRect(window_, nullptr, FALSE);
 }
 
+VWindow* VHostWnd::windowAt(LPARAM point) const {
+  return Root() ? WindowAtPoint(*Root(), GET_X_LPARAM(point), GET_Y_LPARAM(point)) : nullptr;
+}
+
+void VHostWnd::repaint(const MouseTracker::Changed& changed) {
+  for (const VWindow* window : changed) {
+    const WindowRect& r = window->Rect();
+    const RECT rect{r.left, r.top, r.right, r.bottom};
+    InvalidateRect(window_, &rect, FALSE);
+  }
+}
+
 void VHostWnd::paint() {
   SetPropW(window_, kPaintCountProperty, reinterpret_cast<HANDLE>(++paints_));
   PAINTSTRUCT ps;
@@ -122,8 +134,20 @@ LRESULT VHostWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       layout();
       return 0;
+    case WM_MOUSEMOVE: {
+      if (!trackingLeave_) {
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window_, 0};
+        trackingLeave_ = TrackMouseEvent(&track) != FALSE;
+      }
+      repaint(mouse_.Move(windowAt(lParam)));
+      return 0;
+    }
+    case WM_MOUSELEAVE:
+      trackingLeave_ = false;
+      repaint(mouse_.Leave());
+      return 0;
     case WM_LBUTTONDOWN: {
-      VWindow* hit = Root() ? WindowAtPoint(*Root(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)) : nullptr;
+      VWindow* hit = windowAt(lParam);
       if (hit != nullptr && hit->IsClass("caption")) {
         if (!IsZoomed(window_)) {
           ReleaseCapture();
@@ -132,28 +156,20 @@ LRESULT VHostWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return 0;
       }
-      pressed_ = hit;
-      if (pressed_ != nullptr) {
-        pressed_->OnLButtonDown();
-        SetCapture(window_);
-      }
+      repaint(mouse_.Press(hit));
+      if (hit != nullptr) SetCapture(window_);
       return 0;
     }
     case WM_LBUTTONUP: {
       if (GetCapture() == window_) ReleaseCapture();
-      VWindow* pressed = pressed_;
-      pressed_ = nullptr;
-      if (pressed != nullptr && Root() != nullptr &&
-          WindowAtPoint(*Root(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)) == pressed) {
-        pressed->OnLButtonUp();
-      }
-      // The command may have closed the window: a null handle would
-      // invalidate every window of the desktop.
-      if (window_ != nullptr) InvalidateRect(window_, nullptr, FALSE);
+      // The command may close the window: what changed is repainted only
+      // while there is a window (a null handle would repaint the desktop).
+      const MouseTracker::Changed changed = mouse_.Release(windowAt(lParam));
+      if (window_ != nullptr) repaint(changed);
       return 0;
     }
     case WM_LBUTTONDBLCLK: {
-      VWindow* hit = Root() ? WindowAtPoint(*Root(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)) : nullptr;
+      VWindow* hit = windowAt(lParam);
       const LONG style = GetWindowLongW(window_, GWL_STYLE);
       if (hit != nullptr && hit->IsClass("caption") && (style & WS_THICKFRAME) && (style & WS_MAXIMIZEBOX)) {
         SendMessageW(window_, WM_SYSCOMMAND, IsZoomed(window_) ? SC_RESTORE : SC_MAXIMIZE, 0);

@@ -13,6 +13,7 @@
 
 #include "veneer/core/ui_context.h"
 #include "veneer/wnd/layout_document.h"
+#include "veneer/wnd/mouse_tracker.h"
 
 namespace veneer {
 
@@ -61,6 +62,9 @@ class VHostWnd {
   void paint();
   void layout();
   int fontHeight() const;
+  VWindow* windowAt(LPARAM point) const;
+  // Repaints the windows whose state a mouse event changed.
+  void repaint(const MouseTracker::Changed& changed);
 
   VUiContext& ui_;
   const VObjectFactoryMgr& registry_;
@@ -68,7 +72,8 @@ class VHostWnd {
   std::unique_ptr<VHostModel> model_;
   std::wstring className_;
   HWND window_ = nullptr;
-  VWindow* pressed_ = nullptr;
+  MouseTracker mouse_;
+  bool trackingLeave_ = false;
   std::wstring fontFace_;
   std::uintptr_t paints_ = 0;
 };

@@ -105,11 +105,17 @@ bool VWindow::windowAttribute(std::string_view name, std::u16string_view value) 
 
 bool VWindow::styleAttribute(std::string_view name, std::u16string_view value) {
   const VUiDefinitions* definitions = host_->ui ? host_->ui->Definitions() : nullptr;
-  if (xml::namesEqual(name, "colorText")) {
+  const std::pair<const char*, std::optional<Colour> VwndStyle::*> colours[] = {
+      {"colorText", &VwndStyle::colorText},
+      {"colorTextHover", &VwndStyle::colorTextHover},
+      {"colorTextPush", &VwndStyle::colorTextPush},
+      {"colorTextDisable", &VwndStyle::colorTextDisable}};
+  for (const auto& [attribute, member] : colours) {
+    if (!xml::namesEqual(name, attribute)) continue;
     const NamedColourLookup named = [definitions](std::u16string_view n) -> std::optional<Colour> {
       return definitions ? definitions->NamedColour(n) : std::nullopt;
     };
-    if (auto colour = parseColour(value, named)) style_.colorText = colour;
+    if (auto colour = parseColour(value, named)) style_.*member = colour;
     return true;
   }
   if (xml::namesEqual(name, "align") || xml::namesEqual(name, "valign")) {
@@ -258,6 +264,25 @@ void VWindow::DispatchScale(int scale) {
   host_->scale = scale;  // the host's windows share one scale
   layoutDirty_ = true;
   for (const auto& child : children_) child->DispatchScale(scale);
+}
+
+bool VWindow::SetHover(bool hover) {
+  if (hover_ == hover) return false;
+  hover_ = hover;
+  return true;
+}
+
+int VWindow::StateIndex() const {
+  if (!enabled_) return 3;
+  if (pushed_ && hover_) return 2;
+  return hover_ ? 1 : 0;
+}
+
+Colour VWindow::TextColour() const {
+  const std::optional<Colour>* byState[] = {&style_.colorText, &style_.colorTextHover, &style_.colorTextPush,
+                                            &style_.colorTextDisable};
+  const std::optional<Colour>& own = *byState[StateIndex()];
+  return own.value_or(style_.colorText.value_or(makeColour(0, 0, 0)));
 }
 
 void VWindow::OnLButtonDown() {

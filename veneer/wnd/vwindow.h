@@ -39,6 +39,7 @@ struct HostContext {
 // Style attributes the system's layouts use.
 struct VwndStyle {
   std::optional<Colour> colorText;
+  std::optional<Colour> colorTextHover, colorTextPush, colorTextDisable;
   int align = 0;   // 0 left, 1 center, 2 right
   int valign = 0;  // 0 top, 1 middle, 2 bottom
   LayoutLength inset[4] = {{0, LengthUnit::kPx}, {0, LengthUnit::kPx}, {0, LengthUnit::kPx}, {0, LengthUnit::kPx}};
@@ -109,9 +110,18 @@ class VWindow {
   // The new scale for this window and every descendant, parent first.
   void DispatchScale(int scale);
 
-  // Mouse: a release over the window it was pressed on raises EventCmd.
+  // Mouse: a release over the window it was pressed on raises EventCmd; a
+  // release elsewhere cancels the press.
   void OnLButtonDown();
   void OnLButtonUp();
+  void CancelPress() { pushed_ = false; }
+  // Whether the mouse is over the window; true when that changed.
+  bool SetHover(bool hover);
+  // The state image and colours to draw: 3 disabled, 2 pushed (while the
+  // mouse is on it), 1 hover, 0 normal.
+  int StateIndex() const;
+  // The text colour of the current state: the state's own, else "colorText", else black.
+  Colour TextColour() const;
 
   HostContext& Host() const { return *host_; }
 
@@ -156,6 +166,7 @@ class VWindow {
   bool display_ = true;
   bool float_ = false;
   bool pushed_ = false;
+  bool hover_ = false;
   bool layoutDirty_ = true;
   VeneerLayoutParam param_;
   VwndStyle style_;
