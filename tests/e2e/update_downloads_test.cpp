@@ -325,8 +325,9 @@ TEST_F(UpdateDownloadTest, SameFileTwiceIsRefused) {
 // The window answers the mouse: "Done" shows its hover picture while the
 // mouse is on it and its pressed picture while pressed, and goes back to
 // normal when the mouse leaves (a release elsewhere starts nothing); the
-// caption's close button shows its grey cross only while the mouse is on it.
-TEST_F(UpdateDownloadTest, ButtonsAnswerTheMouse) {
+// caption's close button shows its grey cross only while the mouse is on it;
+// a press on the caption's text drags the window.
+TEST_F(UpdateDownloadTest, ButtonsAndCaptionAnswerTheMouse) {
   serve(L"setup-mouse.bin", std::string(1000, 'm'));
   UpdateRun run = runUpdate(base_ + L"file/setup-mouse.bin", L"us", folder_ + L"\\dl\\setup.exe");
   ASSERT_EQ(run.page, UpdaterPage::kFinished);
@@ -366,6 +367,29 @@ TEST_F(UpdateDownloadTest, ButtonsAnswerTheMouse) {
   run.last.save(screenshotFolder() + L"\\update-hover-close.bmp");
   moveTo(150, 100);
   EXPECT_TRUE(settlesTo(closeX, closeY, kCaptionBlue));
+
+  // A press on the caption's text and a move of the mouse move the window.
+  RECT before{};
+  GetWindowRect(run.window, &before);
+  moveTo(40, 20);  // on "Update Finished"
+  INPUT press{};
+  press.type = INPUT_MOUSE;
+  press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  SendInput(1, &press, sizeof press);
+  Sleep(200);
+  POINT grip{40, 20};
+  ClientToScreen(run.window, &grip);  // screen steps: the window follows the pointer
+  for (int step = 1; step <= 6; ++step) {
+    SetCursorPos(grip.x + 5 * step, grip.y + 3 * step);
+    Sleep(50);
+  }
+  INPUT release = press;
+  release.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(1, &release, sizeof release);
+  RECT after{};
+  for (int i = 0; i < 40 && (GetWindowRect(run.window, &after), after.left == before.left); ++i) Sleep(50);
+  EXPECT_EQ(after.left - before.left, 30);
+  EXPECT_EQ(after.top - before.top, 18);
   SetCursorPos(0, 0);  // out of the way of the next window
   finish(run, L"update-mouse-us.bmp", false);
 }

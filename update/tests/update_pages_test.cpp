@@ -5,6 +5,7 @@
 
 #include "update/tests/updater_ui.h"
 #include "update/update_pages.h"
+#include "veneer/render/paint.h"
 
 namespace update {
 namespace {
@@ -24,6 +25,18 @@ class UpdatePagesTest : public ::testing::Test {
   UpdaterUi ui;
   UpdatePages pages;
 };
+
+// A press on the caption's text drags the window; one on its close button does not.
+TEST_F(UpdatePagesTest, CaptionDragsFromItsTextNotFromItsButton) {
+  for (int page = 0; page < 5; ++page) {
+    veneer::VWindow* caption = pages.Tab()->GetPage(page)->Child(0);
+    ASSERT_TRUE(caption->IsClass("caption")) << page;
+    EXPECT_EQ(veneer::CaptionToDrag(caption), caption);
+    EXPECT_EQ(veneer::CaptionToDrag(caption->Child(0)), caption) << page;  // the title text
+    EXPECT_EQ(veneer::CaptionToDrag(caption->Child(1)), nullptr) << page;  // the close button
+  }
+  EXPECT_EQ(veneer::CaptionToDrag(barOfPage(0)), nullptr);
+}
 
 // Page 0 and its bar are bound; the shipped layout has no header, which the lookup logs.
 TEST_F(UpdatePagesTest, InitBindsPageZeroAndLogsTheMissingHeader) {

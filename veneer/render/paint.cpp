@@ -47,4 +47,12 @@ VWindow* WindowAtPoint(VWindow& root, int x, int y) {
   return root.Enabled() ? &root : nullptr;
 }
 
+const VWindow* CaptionToDrag(const VWindow* hit) {
+  if (hit == nullptr || hit->IsClass("button")) return nullptr;
+  for (const VWindow* w = hit; w != nullptr; w = w->Parent()) {
+    if (w->IsClass("caption")) return w;
+  }
+  return nullptr;
+}
+
 }  // namespace veneer

@@ -12,4 +12,9 @@ void PaintWindowTree(const VWindow& window, IRenderTarget& target);
 // The deepest visible, enabled window under (x, y) in host client coordinates; null when none.
 VWindow* WindowAtPoint(VWindow& root, int x, int y);
 
+// The caption a press on `hit` drags the host by: `hit` or its nearest
+// caption ancestor, unless `hit` is a button (whose press is its own); null
+// when the press is not on a caption.
+const VWindow* CaptionToDrag(const VWindow* hit);
+
 }  // namespace veneer

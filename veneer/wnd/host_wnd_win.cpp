@@ -148,7 +148,8 @@ LRESULT VHostWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_LBUTTONDOWN: {
       VWindow* hit = windowAt(lParam);
-      if (hit != nullptr && hit->IsClass("caption")) {
+      // Anywhere on the caption band but its buttons (its text included) moves the window.
+      if (CaptionToDrag(hit) != nullptr) {
         if (!IsZoomed(window_)) {
           ReleaseCapture();
           SendMessageW(window_, WM_SYSCOMMAND, kMoveWithCaption, 0);
@@ -171,7 +172,7 @@ LRESULT VHostWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDBLCLK: {
       VWindow* hit = windowAt(lParam);
       const LONG style = GetWindowLongW(window_, GWL_STYLE);
-      if (hit != nullptr && hit->IsClass("caption") && (style & WS_THICKFRAME) && (style & WS_MAXIMIZEBOX)) {
+      if (CaptionToDrag(hit) != nullptr && (style & WS_THICKFRAME) && (style & WS_MAXIMIZEBOX)) {
         SendMessageW(window_, WM_SYSCOMMAND, IsZoomed(window_) ? SC_RESTORE : SC_MAXIMIZE, 0);
       }
       return 0;
