@@ -163,12 +163,20 @@ int main() {
               firstPaint, barChanges, barSeconds,
               static_cast<unsigned long long>(paintsAtLastChange - paintsAtFirstChange));
   if (clickDone && page == e2e::UpdaterPage::kFinished) {
+    // The pointer rests on "Done" first, as a person's would: the hover picture.
+    POINT done{(e2e::kDoneButton.left + e2e::kDoneButton.right) / 2,
+               (e2e::kDoneButton.top + e2e::kDoneButton.bottom) / 2};
+    const LPARAM at = MAKELPARAM(done.x, done.y);
+    ClientToScreen(window, &done);
+    SetCursorPos(done.x, done.y);
     Sleep(300);
-    const LPARAM at = MAKELPARAM((e2e::kDoneButton.left + e2e::kDoneButton.right) / 2,
-                                 (e2e::kDoneButton.top + e2e::kDoneButton.bottom) / 2);
+    if (e2e::captureWindow(window).save(folder + L"\\hover-done.bmp")) {
+      std::puts("driver: pointer on \"done\", screenshot hover-done.bmp");
+    }
     PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(window, WM_LBUTTONUP, 0, at);
     std::puts("driver: clicked \"done\"");
+    SetCursorPos(0, 0);
   } else {
     PostMessageW(window, WM_CLOSE, 0, 0);
   }
