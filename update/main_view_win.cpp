@@ -60,7 +60,12 @@ LRESULT MainView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_DISPLAYCHANGE:
-      OnDisplayChange();
+      OnDisplayChange(screenDpi());
+      return 0;
+    case WM_DPICHANGED:
+      // The monitor's new DPI comes with the message (the suggested rectangle
+      // is not used: the window's own rules size and centre it).
+      OnDisplayChange(LOWORD(wParam));
       return 0;
     default:
       return VHostWnd::HandleMessage(message, wParam, lParam);
@@ -106,8 +111,8 @@ void MainView::StartInstaller() {
   }
 }
 
-void MainView::OnDisplayChange() {
-  const std::optional<int> scale = ScaleAfterDisplayChange(majorVersion(), screenDpi());
+void MainView::OnDisplayChange(int dpi) {
+  const std::optional<int> scale = ScaleAfterDisplayChange(majorVersion(), dpi);
   if (!scale) return;
   const int newScale = *scale;
   RECT current{};
@@ -122,6 +127,9 @@ void MainView::OnDisplayChange() {
 void MainView::Centre() {
   HWND reference = GetWindow(Handle(), GW_CHILD);
   if (reference == nullptr) reference = GetActiveWindow();
+  // Once shown, the active window is usually this one: centring on itself
+  // would leave a rescaled window where it grew from; the work area serves.
+  if (reference == Handle()) reference = nullptr;
   if (reference != nullptr && (!IsWindowVisible(reference) || IsIconic(reference))) reference = nullptr;
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;

@@ -34,7 +34,8 @@ class MainView final : public veneer::VHostWnd {
   // One of the three progress messages: the pages' handler, then a repaint if needed.
   LRESULT onProgressMessage(void (UpdatePages::*handler)(std::int32_t, std::int32_t), std::int32_t wParam,
                             std::int32_t lParam);
-  void OnDisplayChange();
+  // Rescales, resizes and centres the window for the display's `dpi`.
+  void OnDisplayChange(int dpi);
   void StartInstaller();
   // What the window shows: the page, the bar's fill and percentage, the error text.
   struct Shown {

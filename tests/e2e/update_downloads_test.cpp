@@ -16,6 +16,7 @@
 #include "tests/e2e/process_win.h"
 #include "tests/e2e/screen_win.h"
 #include "tests/e2e/updater_screen_win.h"
+#include "update/update_pages.h"
 #include "veneer/render/gdi_render_target_win.h"
 
 namespace e2e {
@@ -460,6 +461,43 @@ TEST_F(UpdateDownloadTest, CloseDuringTheDownload) {
   const std::size_t partial = readFile(dlpath).size();
   EXPECT_GT(partial, 0u);
   EXPECT_LT(partial, 2000000u);
+}
+
+// A change of the display's scale while the download runs: the window is
+// rescaled to 150, resized by the rules and centred again, and draws its
+// 150 layout (the caption band is 1.5 times as tall).
+TEST_F(UpdateDownloadTest, ScaleChangeWhileDownloading) {
+  serve(L"setup-slow-scale.bin", std::string(2000000, 's'));  // about 8 s at the slow rate
+  Process update = startUpdate(base_ + L"slow/setup-slow-scale.bin", L"us", folder_ + L"\\dl\\setup.exe");
+  ASSERT_TRUE(update.handle);
+  HWND window = waitForUpdaterWindow(update.pid, kGenerous);
+  ASSERT_NE(window, nullptr);
+  Sleep(1000);
+  ASSERT_EQ(updaterPageOf(captureWindow(window)), UpdaterPage::kProgress);
+  RECT before{};
+  GetWindowRect(window, &before);
+  EXPECT_FALSE(coloursClose(captureWindow(window).at(150, 50), kCaptionBlue, 24));  // below the band at 100
+
+  SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), 0);
+  RECT after{};
+  GetWindowRect(window, &after);
+  const WindowRect expected = update::RescaleRect(WindowRect{before.left, before.top, before.right, before.bottom}, 150, 100);
+  EXPECT_EQ(after.right - after.left, expected.Width());
+  EXPECT_EQ(after.bottom - after.top, expected.Height());
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+  // Centred where it was (it was centred on the work area), inside the work area.
+  EXPECT_NEAR((after.left + after.right) / 2, (before.left + before.right) / 2, 1);
+  EXPECT_NEAR((after.top + after.bottom) / 2, (before.top + before.bottom) / 2, 1);
+  EXPECT_GE(after.left, monitor.rcWork.left);
+  EXPECT_GE(after.top, monitor.rcWork.top);
+  Sleep(300);
+  const Screenshot scaled = captureWindow(window);
+  scaled.save(screenshotFolder() + L"\\update-scale-150.bmp");
+  EXPECT_TRUE(coloursClose(scaled.at(150, 50), kCaptionBlue, 40));
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(waitExit(update.handle.get(), kGenerous), std::optional<DWORD>(0u));
 }
 
 }  // namespace
