@@ -3,6 +3,7 @@
 // target that records what is drawn where.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,12 +11,14 @@
 #include "update/tests/updater_ui.h"
 #include "veneer/render/render_target.h"
 #include "veneer/skin/skin.h"
+#include "veneer/wnd/controls.h"
 
 namespace veneer {
 namespace {
 
 struct Drawn {
   std::vector<std::pair<const IBitmap*, WindowRect>> bitmaps;  // image and destination, in order
+  std::vector<std::pair<WindowRect, int>> sources;              // the part of the image and the alpha
   std::vector<std::u16string> texts;
   std::vector<unsigned> textFlags;
 };
@@ -24,8 +27,10 @@ class RecordingTarget final : public IRenderTarget {
  public:
   explicit RecordingTarget(Drawn& drawn) : drawn_(drawn) {}
   void FillRect(const WindowRect&, Colour) override {}
-  void DrawBitmap(const IBitmap& bitmap, const WindowRect&, const WindowRect& destination, int, bool) override {
+  void DrawBitmap(const IBitmap& bitmap, const WindowRect& source, const WindowRect& destination, int alpha,
+                  bool) override {
     drawn_.bitmaps.emplace_back(&bitmap, destination);
+    drawn_.sources.emplace_back(source, alpha);
   }
   void DrawText(std::u16string_view text, const WindowRect&, unsigned flags, Colour) override {
     drawn_.texts.emplace_back(text);
@@ -108,6 +113,43 @@ TEST_F(Progress2Test, CloseButtonStatesAreStackedSquares) {
     EXPECT_EQ(skin->StateWidth(), side) << scale;
     EXPECT_EQ(skin->StateHeight(), side) << scale;
   }
+}
+
+// "animate" on the caption's close button: entering fades from the normal to
+// the hover picture in kFadeSteps ticks, both drawn with rising alpha, and
+// ends on the hover picture itself; leaving fades back to the normal one.
+TEST_F(Progress2Test, CloseButtonFadesAndEndsOnTheState) {
+  std::function<VButton*(VWindow&)> findAnimated = [&](VWindow& w) -> VButton* {
+    if (auto* button = dynamic_cast<VButton*>(&w); button != nullptr && button->Animate()) return button;
+    for (std::size_t i = 0; i < w.ChildCount(); ++i) {
+      if (VButton* found = findAnimated(*w.Child(i))) return found;
+    }
+    return nullptr;
+  };
+  VButton* close = findAnimated(ui.root());
+  ASSERT_NE(close, nullptr);
+  const WindowRect normal{0, 0, 20, 20}, hover{0, 20, 20, 40};
+  close->SetHover(true);
+  std::vector<int> alphas;
+  do {
+    Drawn drawn;
+    RecordingTarget target(drawn);
+    ASSERT_TRUE(close->OnPaint(target));  // fading: both pictures
+    ASSERT_EQ(drawn.sources.size(), 2u);
+    EXPECT_EQ(drawn.sources[0], (std::pair{normal, 255}));
+    EXPECT_EQ(drawn.sources[1].first, hover);
+    alphas.push_back(drawn.sources[1].second);
+  } while (close->AdvanceAnimation());
+  EXPECT_EQ(alphas, (std::vector<int>{0, 31, 63, 95, 127, 159, 191, 223}));
+  EXPECT_EQ(close->FadeStep(), VButton::kFadeSteps);
+  Drawn end;
+  RecordingTarget endTarget(end);
+  EXPECT_FALSE(close->OnPaint(endTarget));  // the state's own picture, drawn by the toolkit
+  close->SetHover(false);
+  int ticks = 1;
+  while (close->AdvanceAnimation()) ++ticks;
+  EXPECT_EQ(ticks, VButton::kFadeSteps);
+  EXPECT_EQ(close->FadeStep(), 0);
 }
 
 // Truncated percentages, no overflow with large ranges, and the fill before insets.

@@ -34,12 +34,14 @@ std::uint32_t colourToArgb(Colour colour) {
   return a << 24 | r << 16 | g << 8 | b;
 }
 
-void DrawSkinState(IRenderTarget& target, const VSkinImgList& skin, int state, const WindowRect& destination) {
+void DrawSkinState(IRenderTarget& target, const VSkinImgList& skin, int state, const WindowRect& destination,
+                   int opacity) {
   if (skin.Image() == nullptr) return;  // a skin without an image draws nothing
-  target.DrawBitmap(*skin.Image(), stateRect(skin, state), destination, skin.Alpha(), skin.Tile());
+  target.DrawBitmap(*skin.Image(), stateRect(skin, state), destination, skin.Alpha() * opacity / 255, skin.Tile());
 }
 
-void DrawSkinFrame(IRenderTarget& target, const VSkinImgFrame& skin, int state, const WindowRect& destination) {
+void DrawSkinFrame(IRenderTarget& target, const VSkinImgFrame& skin, int state, const WindowRect& destination,
+                   int opacity) {
   if (skin.Image() == nullptr) return;
   const WindowRect s = stateRect(skin, state);
   const Margins& m = skin.GetMargins();
@@ -52,16 +54,17 @@ void DrawSkinFrame(IRenderTarget& target, const VSkinImgFrame& skin, int state, 
       const WindowRect from{sx[col], sy[row], sx[col + 1], sy[row + 1]};
       const WindowRect to{dx[col], dy[row], dx[col + 1], dy[row + 1]};
       if (from.Width() <= 0 || from.Height() <= 0 || to.Width() <= 0 || to.Height() <= 0) continue;
-      target.DrawBitmap(*skin.Image(), from, to, skin.Alpha(), skin.Tile());
+      target.DrawBitmap(*skin.Image(), from, to, skin.Alpha() * opacity / 255, skin.Tile());
     }
   }
 }
 
-void DrawSkin(IRenderTarget& target, const VSkinObjBase& skin, int state, const WindowRect& destination) {
+void DrawSkin(IRenderTarget& target, const VSkinObjBase& skin, int state, const WindowRect& destination,
+              int opacity) {
   if (const auto* frame = dynamic_cast<const VSkinImgFrame*>(&skin)) {
-    DrawSkinFrame(target, *frame, state, destination);
+    DrawSkinFrame(target, *frame, state, destination, opacity);
   } else if (const auto* list = dynamic_cast<const VSkinImgList*>(&skin)) {
-    DrawSkinState(target, *list, state, destination);
+    DrawSkinState(target, *list, state, destination, opacity);
   }
 }
 

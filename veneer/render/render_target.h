@@ -39,14 +39,18 @@ class VSkinImgList;
 class VSkinImgFrame;
 class VSkinObjBase;
 
-// State image `state` of a list skin, stretched over `destination`.
-void DrawSkinState(IRenderTarget& target, const VSkinImgList& skin, int state, const WindowRect& destination);
+// State image `state` of a list skin, stretched over `destination`; `opacity`
+// (0..255) on top of the skin's own alpha.
+void DrawSkinState(IRenderTarget& target, const VSkinImgList& skin, int state, const WindowRect& destination,
+                   int opacity = 255);
 // State image `state` of a frame skin in nine parts: corners as they are,
 // edges stretched along one direction, the centre in both.
-void DrawSkinFrame(IRenderTarget& target, const VSkinImgFrame& skin, int state, const WindowRect& destination);
+void DrawSkinFrame(IRenderTarget& target, const VSkinImgFrame& skin, int state, const WindowRect& destination,
+                   int opacity = 255);
 
 // Either of the two above, by the skin's class; other skins draw nothing.
-void DrawSkin(IRenderTarget& target, const VSkinObjBase& skin, int state, const WindowRect& destination);
+void DrawSkin(IRenderTarget& target, const VSkinObjBase& skin, int state, const WindowRect& destination,
+              int opacity = 255);
 
 // The software back end: 0xAARRGGBB pixels, source-over blending.
 class SoftwareRenderTarget final : public IRenderTarget {

@@ -6,9 +6,34 @@
 #include "common/utf.h"
 #include "veneer/core/ui_context.h"
 #include "veneer/core/values.h"
+#include "veneer/render/render_target.h"
 #include "veneer/xml/xml_names.h"
 
 namespace veneer {
+
+int VButton::fadeTarget() const {
+  const int state = StateIndex();
+  return state == 1 || state == 2 ? kFadeSteps : 0;
+}
+
+bool VButton::AdvanceAnimation() {
+  const int target = fadeTarget();
+  if (!animate_ || StateIndex() >= 2) {
+    fade_ = target;  // no fade: the picture of the state at once
+    return false;
+  }
+  fade_ += fade_ < target ? 1 : fade_ > target ? -1 : 0;
+  return fade_ != target;
+}
+
+bool VButton::OnPaint(IRenderTarget& target) const {
+  VSkinObjBase* skin = Skin();
+  // At the end of a fade (or without one) the toolkit draws the state's own picture.
+  if (skin == nullptr || !animate_ || StateIndex() >= 2 || fade_ == fadeTarget()) return false;
+  DrawSkin(target, *skin, 0, Rect());
+  DrawSkin(target, *skin, 1, Rect(), 255 * fade_ / kFadeSteps);
+  return true;
+}
 
 bool VButton::OnAttribute(std::string_view name, std::u16string_view value) {
   if (xml::namesEqual(name, "animate")) {

@@ -48,11 +48,22 @@ class VButton : public VWindow {
   bool Animate() const { return animate_; }
   const std::u16string& Accel() const { return accel_; }
 
+  // "animate": the picture fades between normal and hover in this many timer
+  // ticks (the host ticks every kAnimationMillis); pushed and disabled show at once.
+  static constexpr int kFadeSteps = 8;
+  // 0 shows the normal picture, kFadeSteps the hover picture, in between both blended.
+  int FadeStep() const { return fade_; }
+  bool AdvanceAnimation() override;
+  bool OnPaint(IRenderTarget& target) const override;
+
  protected:
   bool OnAttribute(std::string_view name, std::u16string_view value) override;
 
  private:
+  int fadeTarget() const;
+
   bool animate_ = false;
+  int fade_ = 0;
   std::u16string accel_;
 };
 

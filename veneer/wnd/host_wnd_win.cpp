@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "common/unique_handle_win.h"
 #include "common/wide_win.h"
 #include "veneer/render/gdi_render_target_win.h"
@@ -11,6 +13,9 @@ namespace veneer {
 namespace {
 
 constexpr WPARAM kMoveWithCaption = 0xF012;  // SC_MOVE | HTCAPTION
+// The timer that runs the windows' animations (a button's fade).
+constexpr UINT_PTR kAnimationTimer = 0x7A;
+constexpr UINT kAnimationMillis = 15;
 
 bool registerClass(const std::wstring& name) {
   WNDCLASSEXW existing{};
@@ -102,11 +107,24 @@ VWindow* VHostWnd::windowAt(LPARAM point) const {
 }
 
 void VHostWnd::repaint(const MouseTracker::Changed& changed) {
-  for (const VWindow* window : changed) {
+  for (VWindow* window : changed) {
     const WindowRect& r = window->Rect();
     const RECT rect{r.left, r.top, r.right, r.bottom};
     InvalidateRect(window_, &rect, FALSE);
+    if (std::find(animating_.begin(), animating_.end(), window) == animating_.end()) animating_.push_back(window);
   }
+  if (!animating_.empty()) SetTimer(window_, kAnimationTimer, kAnimationMillis, nullptr);
+}
+
+void VHostWnd::animate() {
+  std::erase_if(animating_, [this](VWindow* window) {
+    const bool running = window->AdvanceAnimation();
+    const WindowRect& r = window->Rect();
+    const RECT rect{r.left, r.top, r.right, r.bottom};
+    InvalidateRect(window_, &rect, FALSE);
+    return !running;
+  });
+  if (animating_.empty()) KillTimer(window_, kAnimationTimer);
 }
 
 void VHostWnd::paint() {
@@ -142,6 +160,10 @@ LRESULT VHostWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       repaint(mouse_.Move(windowAt(lParam)));
       return 0;
     }
+    case WM_TIMER:
+      if (wParam != kAnimationTimer) return DefWindowProcW(window_, message, wParam, lParam);
+      animate();
+      return 0;
     case WM_MOUSELEAVE:
       trackingLeave_ = false;
       repaint(mouse_.Leave());
@@ -188,6 +210,7 @@ LRESULT VHostWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       RemovePropW(window_, kPaintCountProperty);
       SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+      animating_.clear();  // the timer ends with the window
       window_ = nullptr;
       return 0;
     }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "veneer/core/ui_context.h"
 #include "veneer/wnd/layout_document.h"
@@ -63,8 +64,10 @@ class VHostWnd {
   void layout();
   int fontHeight() const;
   VWindow* windowAt(LPARAM point) const;
-  // Repaints the windows whose state a mouse event changed.
+  // Repaints the windows whose state a mouse event changed, and lets their
+  // animations (a button's fade) run.
   void repaint(const MouseTracker::Changed& changed);
+  void animate();
 
   VUiContext& ui_;
   const VObjectFactoryMgr& registry_;
@@ -74,6 +77,7 @@ class VHostWnd {
   HWND window_ = nullptr;
   MouseTracker mouse_;
   bool trackingLeave_ = false;
+  std::vector<VWindow*> animating_;  // windows whose animation runs on the host's timer
   std::wstring fontFace_;
   std::uintptr_t paints_ = 0;
 };

@@ -128,6 +128,10 @@ class VWindow {
   // Called once the window's attributes and text are set, before its
   // children are made; false makes the creation fail (the window is dropped).
   virtual bool OnCreate() { return true; }
+  // One tick of the host's animation timer: the window moves its own
+  // animation one step; true while it has not reached its end.
+  virtual bool AdvanceAnimation() { return false; }
+
   // Draws the window's own content (not its children); false leaves it to
   // the toolkit's drawing of the skin and the text.
   virtual bool OnPaint(IRenderTarget& target) const {
