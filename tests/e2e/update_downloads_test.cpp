@@ -366,8 +366,18 @@ TEST_F(UpdateDownloadTest, ButtonsAndCaptionAnswerTheMouse) {
   moveTo(closeX, closeY);
   EXPECT_TRUE(settlesTo(closeX, closeY, kCaptionBlue, false));
   run.last.save(screenshotFolder() + L"\\update-hover-close.bmp");
+  // Resting there shows the button's tip ("Close") in a tooltip of the
+  // platform (Wine's tooltip answers no WM_GETTEXT from another process: the
+  // screenshot shows the text).
+  const HWND tip = waitForVisibleWindow(run.process.pid, L"tooltips_class32", 5000);
+  ASSERT_NE(tip, nullptr);
+  const Screenshot tipShot = captureWindow(tip);
+  tipShot.save(screenshotFolder() + L"\\update-tooltip-us.bmp");
+  EXPECT_GT(tipShot.width, tipShot.height);  // a line of text, not an empty box
   moveTo(150, 100);
   EXPECT_TRUE(settlesTo(closeX, closeY, kCaptionBlue));
+  for (int i = 0; i < 60 && IsWindowVisible(tip); ++i) Sleep(50);
+  EXPECT_FALSE(IsWindowVisible(tip));
 
   // A press on the caption's text and a move of the mouse move the window.
   RECT before{};

@@ -128,6 +128,7 @@ TEST_F(Progress2Test, CloseButtonFadesAndEndsOnTheState) {
   };
   VButton* close = findAnimated(ui.root());
   ASSERT_NE(close, nullptr);
+  EXPECT_EQ(close->Tip(), u"{caption.tip}");  // kept for the tooltip (no translations installed here)
   const WindowRect normal{0, 0, 20, 20}, hover{0, 20, 20, 40};
   close->SetHover(true);
   std::vector<int> alphas;

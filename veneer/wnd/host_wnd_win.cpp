@@ -1,6 +1,7 @@
 #include "veneer/wnd/host_wnd_win.h"
 
 #include <windowsx.h>
+#include <commctrl.h>
 
 #include <algorithm>
 
@@ -73,6 +74,7 @@ bool VHostWnd::Create(pugi::xml_node veneerElement, int x, int y, HWND parent) {
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&VHostWnd::windowProc));
   if (exStyle & WS_EX_LAYERED) SetLayeredWindowAttributes(window_, 0, static_cast<BYTE>(a.alpha), LWA_ALPHA);
+  createTooltip();
   layout();
   return true;
 }
@@ -98,6 +100,14 @@ LRESULT CALLBACK VHostWnd::windowProc(HWND window, UINT message, WPARAM wParam, 
 void VHostWnd::layout() {
   RECT client{};
   GetClientRect(window_, &client);
+  if (tooltip_ != nullptr) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = window_;
+    tool.uId = 1;
+    tool.rect = client;
+    SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
   if (VWindow* root = Root()) root->Move(WindowRect{0, 0, client.right, client.bottom});
   if (window_ != nullptr) InvalidateRect(window_, nullptr, FALSE);
 }
@@ -114,6 +124,32 @@ void VHostWnd::repaint(const MouseTracker::Changed& changed) {
     if (std::find(animating_.begin(), animating_.end(), window) == animating_.end()) animating_.push_back(window);
   }
   if (!animating_.empty()) SetTimer(window_, kAnimationTimer, kAnimationMillis, nullptr);
+}
+
+void VHostWnd::createTooltip() {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+  if (tooltip_ == nullptr) return;
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_SUBCLASS;  // the tooltip sees the window's mouse messages itself
+  tool.hwnd = window_;
+  tool.uId = 1;
+  tool.lpszText = LPSTR_TEXTCALLBACKW;
+  GetClientRect(window_, &tool.rect);
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+LRESULT VHostWnd::onNotify(const NMHDR& header) {
+  if (header.hwndFrom != tooltip_ || header.code != TTN_GETDISPINFOW) return 0;
+  auto& info = const_cast<NMTTDISPINFOW&>(reinterpret_cast<const NMTTDISPINFOW&>(header));
+  const VWindow* hovered = mouse_.Hovered();
+  tipText_ = hovered != nullptr ? common::toWide(hovered->Tip()) : std::wstring();
+  info.lpszText = tipText_.data();  // empty: no tip is shown
+  return 0;
 }
 
 void VHostWnd::animate() {
@@ -157,9 +193,14 @@ LRESULT VHostWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window_, 0};
         trackingLeave_ = TrackMouseEvent(&track) != FALSE;
       }
+      VWindow* before = mouse_.Hovered();
       repaint(mouse_.Move(windowAt(lParam)));
+      // Another window under the mouse: the tip (if any) is asked for again once the mouse rests.
+      if (tooltip_ != nullptr && mouse_.Hovered() != before) SendMessageW(tooltip_, TTM_POP, 0, 0);
       return 0;
     }
+    case WM_NOTIFY:
+      return onNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_TIMER:
       if (wParam != kAnimationTimer) return DefWindowProcW(window_, message, wParam, lParam);
       animate();

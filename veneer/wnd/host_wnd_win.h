@@ -68,6 +68,9 @@ class VHostWnd {
   // animations (a button's fade) run.
   void repaint(const MouseTracker::Changed& changed);
   void animate();
+  // One tooltip tool over the whole window whose text is the hovered window's "tip".
+  void createTooltip();
+  LRESULT onNotify(const NMHDR& header);
 
   VUiContext& ui_;
   const VObjectFactoryMgr& registry_;
@@ -78,6 +81,8 @@ class VHostWnd {
   MouseTracker mouse_;
   bool trackingLeave_ = false;
   std::vector<VWindow*> animating_;  // windows whose animation runs on the host's timer
+  HWND tooltip_ = nullptr;           // owned by the window: ends with it
+  std::wstring tipText_;             // what the tooltip shows, kept while it asks
   std::wstring fontFace_;
   std::uintptr_t paints_ = 0;
 };

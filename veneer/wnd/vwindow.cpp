@@ -77,6 +77,10 @@ bool VWindow::windowAttribute(std::string_view name, std::u16string_view value) 
     SetWindowText(resolve(value));
     return true;
   }
+  if (xml::namesEqual(name, "tip")) {
+    tip_ = resolve(value);
+    return true;
+  }
   if (xml::namesEqual(name, "enable")) {
     enabled_ = !isOff(value);
     return true;
@@ -96,7 +100,7 @@ bool VWindow::windowAttribute(std::string_view name, std::u16string_view value) 
   }
   static constexpr std::string_view kStoredFlags[] = {"ncskin", "data", "cache", "alpha", "layeredWindow",
                                                       "trackMouseEvent", "msgTransparent", "clipClient",
-                                                      "focusable", "drawFocusRect", "tip", "maxWidth"};
+                                                      "focusable", "drawFocusRect", "maxWidth"};
   for (std::string_view flag : kStoredFlags) {
     if (xml::namesEqual(name, flag)) return true;  // accepted; drawing and input use them
   }
@@ -163,6 +167,11 @@ void VWindow::SetWindowText(std::u16string_view text) {
   rawText_ = text;
   shownText_ = host_->ui ? host_->ui->Translations().Translate(rawText_, host_->translationContext) : rawText_;
   if (param_.width.isWrapContent() || param_.height.isWrapContent()) RequestParentLayout();
+}
+
+std::u16string VWindow::Tip() const {
+  if (tip_.empty() || host_->ui == nullptr) return tip_;
+  return host_->ui->Translations().Translate(tip_, host_->translationContext);
 }
 
 VSkinObjBase* VWindow::Skin() const {

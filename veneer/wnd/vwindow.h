@@ -65,6 +65,8 @@ class VWindow {
   // out again when the window's size depends on its content.
   void SetWindowText(std::u16string_view text);
   const std::u16string& RawText() const { return rawText_; }
+  // The "tip" text, translated like the window's text (in the language in force now).
+  std::u16string Tip() const;
   const std::u16string& WindowText() const { return shownText_; }
 
   int Id() const { return id_; }
@@ -165,6 +167,7 @@ class VWindow {
   std::u16string skinName_;
   std::u16string rawText_;
   std::u16string shownText_;
+  std::u16string tip_;
   bool visible_ = true;
   bool enabled_ = true;
   bool display_ = true;
