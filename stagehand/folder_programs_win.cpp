@@ -1,47 +1,14 @@
 #include "stagehand/folder_programs_win.h"
 
-#include <tlhelp32.h>
-
 #include <vector>
 
+#include "common/folder_programs_win.h"
 #include "common/unique_handle_win.h"
 
 namespace stagehand {
 namespace {
 
 constexpr DWORD kPollMillis = 250;
-
-// Whether `path` lies below `folder`, compared as the file system does.
-bool isBelow(const std::wstring& path, const std::wstring& folder) {
-  std::wstring prefix = folder;
-  if (!prefix.empty() && prefix.back() != L'\\') prefix += L'\\';
-  return path.size() > prefix.size() &&
-         CompareStringOrdinal(path.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
-                              static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
-}
-
-struct FolderProgram {
-  DWORD pid;
-  std::wstring image;
-};
-
-std::vector<FolderProgram> programsRunningFrom(const std::wstring& folder) {
-  std::vector<FolderProgram> found;
-  common::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot) return found;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
-    if (entry.th32ProcessID == GetCurrentProcessId()) continue;
-    common::UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
-    if (!process) continue;
-    wchar_t image[MAX_PATH * 2] = {};
-    DWORD size = MAX_PATH * 2;
-    if (!QueryFullProcessImageNameW(process.get(), 0, image, &size)) continue;
-    if (isBelow(image, folder)) found.push_back({entry.th32ProcessID, image});
-  }
-  return found;
-}
 
 // The first file below `folder` that another process holds without sharing writes.
 std::wstring firstFileInUse(const std::wstring& folder) {
@@ -64,7 +31,7 @@ std::wstring firstFileInUse(const std::wstring& folder) {
 }
 
 std::wstring firstInTheWay(const std::wstring& folder) {
-  const std::vector<FolderProgram> running = programsRunningFrom(folder);
+  const std::vector<common::RunningProgram> running = common::programsRunningFrom(folder);
   if (!running.empty()) return running.front().image;
   return firstFileInUse(folder);
 }
@@ -88,13 +55,14 @@ std::wstring waitUntilReplaceable(const std::wstring& folder, DWORD seconds) {
 }
 
 int endFolderPrograms(const std::wstring& folder, DWORD seconds) {
-  for (const FolderProgram& program : programsRunningFrom(folder)) {
+  using common::programsRunningFrom;
+  for (const common::RunningProgram& program : programsRunningFrom(folder)) {
     EnumWindows(&closeWindowOf, static_cast<LPARAM>(program.pid));
   }
   const ULONGLONG until = GetTickCount64() + seconds * 1000ull;
   while (!programsRunningFrom(folder).empty() && GetTickCount64() < until) Sleep(kPollMillis);
   int ended = 0;
-  for (const FolderProgram& program : programsRunningFrom(folder)) {
+  for (const common::RunningProgram& program : programsRunningFrom(folder)) {
     common::UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, program.pid));
     if (process && TerminateProcess(process.get(), 1)) {
       WaitForSingleObject(process.get(), 5000);

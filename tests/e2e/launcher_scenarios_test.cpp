@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "common/folder_programs_win.h"
 #include "common/unique_handle_win.h"
 #include "tests/e2e/process_win.h"
 
@@ -307,7 +308,7 @@ TEST(InstallerScenario, FileInUseStopsTheUpdateWithItsCode) {
       << log.text();
   EXPECT_EQ(e2e::readFile(folder + L"\\Bin\\kickoff.exe"), "the old kickoff");
   EXPECT_TRUE(exists(folder + L"\\Bin\\tavaro.exe"));
-  EXPECT_EQ(e2e::processesRunningFrom(folder), 0);  // nothing was started
+  EXPECT_EQ(common::programsRunningFrom(folder).size(), 0u);  // nothing was started
 
   holder.reset();
   EXPECT_TRUE(uninstallQuietly(folder));
@@ -348,7 +349,7 @@ TEST(InstallerScenario, ClearFirstAndInstallOnly) {
   EXPECT_EQ(e2e::readFile(outside + L"\\keep.txt"), "k");
   EXPECT_EQ(e2e::readFile(outside + L"\\inner\\keep2.txt"), "k");
   // A launcher the installer started would run by now (its client stays 5 s).
-  EXPECT_EQ(e2e::processesRunningFrom(folder), 0);
+  EXPECT_EQ(common::programsRunningFrom(folder).size(), 0u);
   EXPECT_EQ(client.record(), "");
   EXPECT_TRUE(uninstallQuietly(folder));
 }

@@ -1,7 +1,5 @@
 #include "tests/e2e/process_win.h"
 
-#include <tlhelp32.h>
-
 #include <atomic>
 #include <fstream>
 #include <iterator>
@@ -76,26 +74,6 @@ bool makeUnixLink(const std::wstring& target, const std::wstring& link) {
 bool removeUnixLink(const std::wstring& link) {
   runUnix(L"/bin/rm -f " + quotedUnixPath(link));
   return existsWithin(link, false);
-}
-
-int processesRunningFrom(const std::wstring& folder) {
-  const std::wstring prefix = folder + L"\\";
-  common::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  int found = 0;
-  for (BOOL more = snapshot && Process32FirstW(snapshot.get(), &entry); more;
-       more = Process32NextW(snapshot.get(), &entry)) {
-    common::UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
-    wchar_t image[MAX_PATH * 2] = {};
-    DWORD size = MAX_PATH * 2;
-    if (process && QueryFullProcessImageNameW(process.get(), 0, image, &size) &&
-        CompareStringOrdinal(image, static_cast<int>(std::min<std::size_t>(size, prefix.size())), prefix.c_str(),
-                             static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL) {
-      ++found;
-    }
-  }
-  return found;
 }
 
 std::string readFile(const std::wstring& path) {

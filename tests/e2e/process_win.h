@@ -59,9 +59,6 @@ bool makeUnixLink(const std::wstring& target, const std::wstring& link);
 // Removes such a link (no Win32 call of Wine removes it: they act on its target).
 bool removeUnixLink(const std::wstring& link);
 
-// How many processes run a program from `folder` or below it.
-int processesRunningFrom(const std::wstring& folder);
-
 // Visible or hidden top-level windows that belong to process `pid`.
 std::vector<HWND> topLevelWindowsOf(DWORD pid);
 

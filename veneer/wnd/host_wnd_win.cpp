@@ -101,11 +101,7 @@ void VHostWnd::layout() {
   RECT client{};
   GetClientRect(window_, &client);
   if (tooltip_ != nullptr) {
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = window_;
-    tool.uId = 1;
-    tool.rect = client;
+    TTTOOLINFOW tool = tooltipTool();
     SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
   }
   if (VWindow* root = Root()) root->Move(WindowRect{0, 0, client.right, client.bottom});
@@ -116,11 +112,24 @@ VWindow* VHostWnd::windowAt(LPARAM point) const {
   return Root() ? WindowAtPoint(*Root(), GET_X_LPARAM(point), GET_Y_LPARAM(point)) : nullptr;
 }
 
+void VHostWnd::invalidate(const VWindow& window) {
+  const WindowRect& r = window.Rect();
+  const RECT rect{r.left, r.top, r.right, r.bottom};
+  InvalidateRect(window_, &rect, FALSE);
+}
+
+TTTOOLINFOW VHostWnd::tooltipTool() const {
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = window_;
+  tool.uId = 1;
+  GetClientRect(window_, &tool.rect);
+  return tool;
+}
+
 void VHostWnd::repaint(const MouseTracker::Changed& changed) {
   for (VWindow* window : changed) {
-    const WindowRect& r = window->Rect();
-    const RECT rect{r.left, r.top, r.right, r.bottom};
-    InvalidateRect(window_, &rect, FALSE);
+    invalidate(*window);
     if (std::find(animating_.begin(), animating_.end(), window) == animating_.end()) animating_.push_back(window);
   }
   if (!animating_.empty()) SetTimer(window_, kAnimationTimer, kAnimationMillis, nullptr);
@@ -133,13 +142,9 @@ void VHostWnd::createTooltip() {
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
   if (tooltip_ == nullptr) return;
-  TTTOOLINFOW tool{};
-  tool.cbSize = sizeof tool;
+  TTTOOLINFOW tool = tooltipTool();
   tool.uFlags = TTF_SUBCLASS;  // the tooltip sees the window's mouse messages itself
-  tool.hwnd = window_;
-  tool.uId = 1;
   tool.lpszText = LPSTR_TEXTCALLBACKW;
-  GetClientRect(window_, &tool.rect);
   SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
@@ -155,9 +160,7 @@ LRESULT VHostWnd::onNotify(const NMHDR& header) {
 void VHostWnd::animate() {
   std::erase_if(animating_, [this](VWindow* window) {
     const bool running = window->AdvanceAnimation();
-    const WindowRect& r = window->Rect();
-    const RECT rect{r.left, r.top, r.right, r.bottom};
-    InvalidateRect(window_, &rect, FALSE);
+    invalidate(*window);
     return !running;
   });
   if (animating_.empty()) KillTimer(window_, kAnimationTimer);

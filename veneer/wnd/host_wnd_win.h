@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <pugixml.hpp>
 
@@ -68,8 +69,10 @@ class VHostWnd {
   // animations (a button's fade) run.
   void repaint(const MouseTracker::Changed& changed);
   void animate();
+  void invalidate(const VWindow& window);
   // One tooltip tool over the whole window whose text is the hovered window's "tip".
   void createTooltip();
+  TTTOOLINFOW tooltipTool() const;  // that tool: this window, id 1, the client rectangle
   LRESULT onNotify(const NMHDR& header);
 
   VUiContext& ui_;
