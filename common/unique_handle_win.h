@@ -118,6 +118,12 @@ struct MemoryDcTraits {
   static void close(Value v) noexcept { ::DeleteDC(v); }
 };
 
+struct IconTraits {
+  using Value = HICON;
+  static Value empty() noexcept { return nullptr; }
+  static void close(Value v) noexcept { ::DestroyIcon(v); }
+};
+
 using UniqueHandle = UniqueResource<HandleTraits>;          // NULL when empty
 using UniqueFile = UniqueResource<FileHandleTraits>;        // INVALID_HANDLE_VALUE when empty
 using UniqueView = UniqueResource<ViewTraits>;              // MapViewOfFile
@@ -129,5 +135,6 @@ using UniqueHKey = UniqueResource<RegistryKeyTraits>;             // RegOpenKeyE
 using UniqueHeapMemory = UniqueResource<HeapMemoryTraits>;        // HeapAlloc on the process heap
 using UniqueGdiObject = UniqueResource<GdiObjectTraits>;          // fonts, brushes, bitmaps
 using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;            // CreateCompatibleDC
+using UniqueIcon = UniqueResource<IconTraits>;                    // LoadImage(IMAGE_ICON), CreateIconFromResourceEx
 
 }  // namespace common

@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!document.load_buffer(bytes.data(), bytes.size())) return 0;
     veneer::HostContext host;
     host.scale = 100 + kind % 4 * 25;
-    host.measureText = [](std::u16string_view text, int) {
+    host.measureText = [](std::u16string_view text, const veneer::FontDescription&, int) {
       return veneer::LayoutSize{static_cast<int>(text.size()) * 7, 14};
     };
     veneer::VObjectFactoryMgr registry;

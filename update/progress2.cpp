@@ -108,8 +108,7 @@ bool VProgress2::OnPaint(IRenderTarget& target) const {
     char text[16];
     std::snprintf(text, sizeof text, "%d%%", Percent());
     std::u16string wide(text, text + std::char_traits<char>::length(text));
-    target.DrawText(wide, r, kTextCenter | kTextVCenter | kTextSingleLine,
-                    Style().colorText.value_or(makeColour(0, 0, 0)));
+    target.DrawText(wide, r, kTextCenter | kTextVCenter | kTextSingleLine, TextColour(), Font());
   }
   return true;
 }

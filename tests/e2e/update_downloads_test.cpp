@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "common/unique_handle_win.h"
 #include "tests/e2e/process_win.h"
 #include "tests/e2e/screen_win.h"
 #include "tests/e2e/updater_screen_win.h"
@@ -29,23 +30,38 @@ const std::wstring kServerDir = windowsPath(UPDATE_SERVER_DIR);
 
 using Page = UpdaterPage;
 
+// The layout's font for the pages' texts ("size:14dp" on the tab control) at
+// scale 100; the host's default font is 12 pixels high.
+constexpr int kLayoutFontHeight = 14;
+constexpr int kDefaultFontHeight = 12;
+
+veneer::FontDescription fontOfHeight(int height) {
+  veneer::FontDescription font;
+  font.face = veneer::DefaultFont{}.face;
+  font.height = height;
+  return font;
+}
+
 // How much of the text's ink in the screenshot matches the same text drawn by
-// the toolkit's GDI back end on the same background (intersection over union).
-// Only the rows above `rowsCompared` (all when 0) count: the caption's text
-// rectangle reaches below the blue band into the white body.
+// the toolkit's GDI back end in a font of `fontHeight` on the same background
+// (intersection over union). Only the rows above `rowsCompared` (all when 0)
+// count: the caption's text rectangle reaches below the blue band into the white body.
 double inkMatch(const Screenshot& shot, const std::u16string& text, const WindowRect& rect, unsigned flags,
-                COLORREF textColour, COLORREF background, bool lightInk, int rowsCompared = 0) {
+                COLORREF textColour, COLORREF background, bool lightInk, int rowsCompared = 0,
+                int fontHeight = kLayoutFontHeight) {
   const int w = rect.Width();
   const int h = rect.Height();
-  veneer::GdiRenderTarget expected(w, h, L"\u5b8b\u4f53", 12);
+  veneer::GdiFontCache fonts;
+  veneer::GdiRenderTarget expected(w, h, fonts);
   if (!expected.Valid()) return 0;
   auto colour = [](COLORREF c) { return veneer::makeColour(GetRValue(c), GetGValue(c), GetBValue(c)); };
   expected.FillRect(WindowRect{0, 0, w, h}, colour(background));
-  expected.DrawText(text, WindowRect{0, 0, w, h}, flags, colour(textColour));
+  expected.DrawText(text, WindowRect{0, 0, w, h}, flags, colour(textColour), fontOfHeight(fontHeight));
   GdiFlush();
   // The red channel separates white text from the blue band (red at most
-  // about 90 there, lighter sweep included) and black text from white.
-  auto ink = [&](COLORREF c) { return lightInk ? GetRValue(c) > 170 : GetRValue(c) < 128; };
+  // about 90 there, lighter sweep included); dark ink is dark in red and
+  // blue, unlike white, the bar's grey track and its blue fill.
+  auto ink = [&](COLORREF c) { return lightInk ? GetRValue(c) > 170 : GetRValue(c) < 128 && GetBValue(c) < 128; };
   int both = 0;
   int either = 0;
   for (int y = 0; y < (rowsCompared > 0 ? rowsCompared : h); ++y) {
@@ -64,9 +80,11 @@ double inkMatch(const Screenshot& shot, const std::u16string& text, const Window
 bool glyphsDiffer(const std::u16string& text) {
   std::vector<std::vector<COLORREF>> glyphs;
   for (char16_t c : text) {
-    veneer::GdiRenderTarget target(16, 16, L"\u5b8b\u4f53", 12);
+    veneer::GdiFontCache fonts;
+    veneer::GdiRenderTarget target(16, 16, fonts);
     target.FillRect(WindowRect{0, 0, 16, 16}, veneer::makeColour(255, 255, 255));
-    target.DrawText(std::u16string(1, c), WindowRect{0, 0, 16, 16}, 0, veneer::makeColour(0, 0, 0));
+    target.DrawText(std::u16string(1, c), WindowRect{0, 0, 16, 16}, 0, veneer::makeColour(0, 0, 0),
+                    fontOfHeight(kDefaultFontHeight));
     GdiFlush();
     std::vector<COLORREF> pixels;
     for (int y = 0; y < 16; ++y) {
@@ -78,6 +96,59 @@ bool glyphsDiffer(const std::u16string& text) {
     if (glyphs[i] != glyphs[0]) return true;
   }
   return false;
+}
+
+// How well the dark ink of a tooltip's picture matches `text` drawn in the
+// status font, the font the platform's tooltips use: both inks are aligned at
+// their top-left corners (the tooltip's margins are its own), intersection over union.
+double tipMatch(const Screenshot& tip, const std::u16string& text) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return 0;
+  common::UniqueGdiObject font(CreateFontIndirectW(&metrics.lfStatusFont));
+  common::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+  common::UniqueGdiObject bitmap(CreateBitmap(tip.width, tip.height, 1, 32, nullptr));
+  if (!font || !dc || !bitmap) return 0;
+  HGDIOBJ oldBitmap = SelectObject(dc.get(), bitmap.get());
+  HGDIOBJ oldFont = SelectObject(dc.get(), font.get());
+  RECT all{0, 0, tip.width, tip.height};
+  FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  const std::wstring wide(text.begin(), text.end());
+  TextOutW(dc.get(), 0, 0, wide.c_str(), static_cast<int>(wide.size()));
+  std::vector<COLORREF> drawn;
+  for (int y = 0; y < tip.height; ++y) {
+    for (int x = 0; x < tip.width; ++x) drawn.push_back(GetPixel(dc.get(), x, y));
+  }
+  SelectObject(dc.get(), oldFont);
+  SelectObject(dc.get(), oldBitmap);
+  const auto ink = [](COLORREF c) { return GetRValue(c) < 128 && GetGValue(c) < 128; };
+  const auto origin = [&](const auto& at) {
+    POINT o{tip.width, tip.height};
+    for (int y = 0; y < tip.height; ++y) {
+      for (int x = 0; x < tip.width; ++x) {
+        if (ink(at(x, y))) o = POINT{std::min<LONG>(o.x, x), std::min<LONG>(o.y, y)};
+      }
+    }
+    return o;
+  };
+  // The tooltip's frame is dark too: only its inside counts.
+  const auto seenAt = [&](int x, int y) {
+    return x < 2 || y < 2 || x >= tip.width - 2 || y >= tip.height - 2 ? RGB(255, 255, 255) : tip.at(x, y);
+  };
+  const auto drawnAt = [&](int x, int y) { return drawn[static_cast<std::size_t>(y * tip.width + x)]; };
+  const POINT s = origin(seenAt);
+  const POINT d = origin(drawnAt);
+  int both = 0;
+  int either = 0;
+  for (int y = 0; y + std::max(s.y, d.y) < tip.height; ++y) {
+    for (int x = 0; x + std::max(s.x, d.x) < tip.width; ++x) {
+      const bool seen = ink(seenAt(s.x + x, s.y + y));
+      const bool wanted = ink(drawnAt(d.x + x, d.y + y));
+      both += seen && wanted;
+      either += seen || wanted;
+    }
+  }
+  return either == 0 ? 0 : static_cast<double>(both) / either;
 }
 
 void click(HWND window, const WindowRect& r) {
@@ -166,9 +237,14 @@ class UpdateDownloadTest : public ::testing::Test {
               0.8)
         << std::string(text.begin(), text.end());
   }
+  // The text is drawn in the layout's font, not in the host's default.
   void expectErrorText(const UpdateRun& run, const std::u16string& text) {
-    EXPECT_GE(inkMatch(run.last, text, kErrorText, veneer::kTextSingleLine, RGB(0, 0, 0), RGB(255, 255, 255), false),
-              0.8);
+    auto match = [&](int height) {
+      return inkMatch(run.last, text, kErrorText, veneer::kTextSingleLine, RGB(0, 0, 0), RGB(255, 255, 255), false,
+                      0, height);
+    };
+    EXPECT_GE(match(kLayoutFontHeight), 0.8);
+    EXPECT_LT(match(kDefaultFontHeight), match(kLayoutFontHeight) - 0.2);
   }
 
   std::wstring base_;
@@ -366,18 +442,8 @@ TEST_F(UpdateDownloadTest, ButtonsAndCaptionAnswerTheMouse) {
   moveTo(closeX, closeY);
   EXPECT_TRUE(settlesTo(closeX, closeY, kCaptionBlue, false));
   run.last.save(screenshotFolder() + L"\\update-hover-close.bmp");
-  // Resting there shows the button's tip ("Close") in a tooltip of the
-  // platform (Wine's tooltip answers no WM_GETTEXT from another process: the
-  // screenshot shows the text).
-  const HWND tip = waitForVisibleWindow(run.process.pid, L"tooltips_class32", 5000);
-  ASSERT_NE(tip, nullptr);
-  const Screenshot tipShot = captureWindow(tip);
-  tipShot.save(screenshotFolder() + L"\\update-tooltip-us.bmp");
-  EXPECT_GT(tipShot.width, tipShot.height);  // a line of text, not an empty box
   moveTo(150, 100);
   EXPECT_TRUE(settlesTo(closeX, closeY, kCaptionBlue));
-  for (int i = 0; i < 60 && IsWindowVisible(tip); ++i) Sleep(50);
-  EXPECT_FALSE(IsWindowVisible(tip));
 
   // A press on the caption's text and a move of the mouse move the window.
   RECT before{};
@@ -403,6 +469,40 @@ TEST_F(UpdateDownloadTest, ButtonsAndCaptionAnswerTheMouse) {
   EXPECT_EQ(after.top - before.top, 18);
   SetCursorPos(0, 0);  // out of the way of the next window
   finish(run, L"update-mouse-us.bmp", false);
+}
+
+// Resting the mouse on the caption's close button shows its tip in a tooltip
+// of the platform, in the updater's language, and leaving hides it. Wine's
+// tooltip answers no WM_GETTEXT from another process: the screenshot shows the text.
+TEST_F(UpdateDownloadTest, CloseButtonTipInEachLanguage) {
+  serve(L"setup-tip.bin", std::string(1000, 't'));
+  const std::pair<const wchar_t*, std::u16string> tips[] = {
+      {L"us", u"Close"}, {L"cn", u"\u5173\u95ed"}, {L"hk", u"\u95dc\u9589"}};
+  for (const auto& [lang, text] : tips) {
+    SCOPED_TRACE(std::string(lang, lang + 2));
+    UpdateRun run = runUpdate(base_ + L"file/setup-tip.bin", lang, folder_ + L"\\dl-" + lang + L"\\setup.exe");
+    ASSERT_EQ(run.page, UpdaterPage::kFinished);
+    POINT close{302 - 11, 10};
+    ClientToScreen(run.window, &close);
+    SetCursorPos(close.x, close.y);
+    const HWND tip = waitForVisibleWindow(run.process.pid, L"tooltips_class32", 5000);
+    ASSERT_NE(tip, nullptr);
+    Sleep(200);  // drawn
+    const Screenshot shot = captureWindow(tip);
+    shot.save(screenshotFolder() + L"\\update-tooltip-" + lang + L".bmp");
+    double others = 0;
+    for (const auto& [otherLang, other] : tips) {
+      if (other != text) others = std::max(others, tipMatch(shot, other));
+    }
+    EXPECT_GE(tipMatch(shot, text), 0.7);
+    EXPECT_LT(others, tipMatch(shot, text) - 0.2);
+    POINT away{150, 100};
+    ClientToScreen(run.window, &away);
+    SetCursorPos(away.x, away.y);
+    for (int i = 0; i < 60 && IsWindowVisible(tip); ++i) Sleep(50);
+    EXPECT_FALSE(IsWindowVisible(tip));
+    finish(run, std::wstring(L"update-tip-") + lang + L".bmp", false);
+  }
 }
 
 // An installer path of 255 characters: the copy staged beside it is longer
@@ -443,6 +543,19 @@ TEST_F(UpdateDownloadTest, SlowDownloadShowsProgress) {
       EXPECT_GE(inkMatch(shot, u"Downloading", kCaptionText, veneer::kTextSingleLine | veneer::kTextVCenter,
                          RGB(255, 255, 255), kCaptionBlue, true, kCaptionBandRows),
                 0.8);
+      // The percentage (whichever it is) in the bar's font, inherited from the layout's.
+      auto bestPercentage = [&](int height) {
+        double best = 0;
+        for (int p = 0; p <= 100; ++p) {
+          const std::string text = std::to_string(p) + "%";
+          best = std::max(best, inkMatch(shot, std::u16string(text.begin(), text.end()), kBar,
+                                         veneer::kTextCenter | veneer::kTextVCenter | veneer::kTextSingleLine,
+                                         RGB(0, 0, 0), RGB(255, 255, 255), false, 0, height));
+        }
+        return best;
+      };
+      EXPECT_GE(bestPercentage(kLayoutFontHeight), 0.8);
+      EXPECT_LT(bestPercentage(kDefaultFontHeight), bestPercentage(kLayoutFontHeight) - 0.2);
     }
   }
   EXPECT_TRUE(sawPartialBar);
@@ -473,9 +586,10 @@ TEST_F(UpdateDownloadTest, CloseDuringTheDownload) {
   EXPECT_LT(partial, 2000000u);
 }
 
-// A change of the display's scale while the download runs: the window is
-// rescaled to 150, resized by the rules and centred again, and draws its
-// 150 layout (the caption band is 1.5 times as tall).
+// Changes of the display's scale while the download runs: the window is
+// rescaled to 125, 150 and 200 in turn, resized by the rules and centred
+// again each time, and draws the layout of that scale (the caption band
+// grows with it).
 TEST_F(UpdateDownloadTest, ScaleChangeWhileDownloading) {
   serve(L"setup-slow-scale.bin", std::string(2000000, 's'));  // about 8 s at the slow rate
   Process update = startUpdate(base_ + L"slow/setup-slow-scale.bin", L"us", folder_ + L"\\dl\\setup.exe");
@@ -484,28 +598,35 @@ TEST_F(UpdateDownloadTest, ScaleChangeWhileDownloading) {
   ASSERT_NE(window, nullptr);
   Sleep(1000);
   ASSERT_EQ(updaterPageOf(captureWindow(window)), UpdaterPage::kProgress);
-  RECT before{};
-  GetWindowRect(window, &before);
-  EXPECT_FALSE(coloursClose(captureWindow(window).at(150, 50), kCaptionBlue, 24));  // below the band at 100
-
-  SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), 0);
-  RECT after{};
-  GetWindowRect(window, &after);
-  const WindowRect expected = update::RescaleRect(WindowRect{before.left, before.top, before.right, before.bottom}, 150, 100);
-  EXPECT_EQ(after.right - after.left, expected.Width());
-  EXPECT_EQ(after.bottom - after.top, expected.Height());
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
   GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
-  // Centred where it was (it was centred on the work area), inside the work area.
-  EXPECT_NEAR((after.left + after.right) / 2, (before.left + before.right) / 2, 1);
-  EXPECT_NEAR((after.top + after.bottom) / 2, (before.top + before.bottom) / 2, 1);
-  EXPECT_GE(after.left, monitor.rcWork.left);
-  EXPECT_GE(after.top, monitor.rcWork.top);
-  Sleep(300);
-  const Screenshot scaled = captureWindow(window);
-  scaled.save(screenshotFolder() + L"\\update-scale-150.bmp");
-  EXPECT_TRUE(coloursClose(scaled.at(150, 50), kCaptionBlue, 40));
+  int scale = 100;
+  for (const auto& [dpi, newScale] : {std::pair{120, 125}, {144, 150}, {192, 200}}) {
+    SCOPED_TRACE(newScale);
+    RECT before{};
+    GetWindowRect(window, &before);
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0);
+    RECT after{};
+    GetWindowRect(window, &after);
+    const WindowRect expected =
+        update::RescaleRect(WindowRect{before.left, before.top, before.right, before.bottom}, newScale, scale);
+    scale = newScale;
+    EXPECT_EQ(after.right - after.left, expected.Width());
+    EXPECT_EQ(after.bottom - after.top, expected.Height());
+    // Centred where it was (it was centred on the work area), inside the work area.
+    EXPECT_NEAR((after.left + after.right) / 2, (before.left + before.right) / 2, 1);
+    EXPECT_NEAR((after.top + after.bottom) / 2, (before.top + before.bottom) / 2, 1);
+    EXPECT_GE(after.left, monitor.rcWork.left);
+    EXPECT_GE(after.top, monitor.rcWork.top);
+    Sleep(300);
+    const Screenshot scaled = captureWindow(window);
+    scaled.save(screenshotFolder() + L"\\update-scale-" + std::to_wstring(scale) + L".bmp");
+    // The blue band ends at 38 at scale 100: it ends at that many dp now.
+    const int bandEnd = 38 * scale / 100;
+    EXPECT_TRUE(coloursClose(scaled.at(150, bandEnd - 3), kCaptionBlue, 40));
+    EXPECT_FALSE(coloursClose(scaled.at(150, bandEnd + 4 * scale / 100), kCaptionBlue, 40));
+  }
   PostMessageW(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(waitExit(update.handle.get(), kGenerous), std::optional<DWORD>(0u));
 }

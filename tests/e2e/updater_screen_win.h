@@ -17,7 +17,7 @@ inline constexpr int kCaptionBandRows = 38 - 4;  // the blue band ends at y 38
 inline constexpr veneer::WindowRect kErrorText{11, 82, 291, 102};
 inline constexpr veneer::WindowRect kDoneButton{95, 101, 206, 132};
 inline constexpr veneer::WindowRect kCloseButton{181, 127, 269, 155};
-inline constexpr veneer::WindowRect kBar{32, 121, 272, 135};
+inline constexpr veneer::WindowRect kBar{32, 123, 272, 137};  // below "Current Progress:" in its 14-pixel font
 inline constexpr COLORREF kButtonBlue = RGB(0x53, 0xB0, 0xFE);
 inline constexpr COLORREF kTrackGrey = RGB(0xF3, 0xF4, 0xF6);
 inline constexpr COLORREF kCaptionBlue = RGB(0x35, 0x6C, 0xD1);

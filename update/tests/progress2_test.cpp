@@ -21,6 +21,7 @@ struct Drawn {
   std::vector<std::pair<WindowRect, int>> sources;              // the part of the image and the alpha
   std::vector<std::u16string> texts;
   std::vector<unsigned> textFlags;
+  std::vector<veneer::FontDescription> fonts;
 };
 
 class RecordingTarget final : public IRenderTarget {
@@ -32,8 +33,10 @@ class RecordingTarget final : public IRenderTarget {
     drawn_.bitmaps.emplace_back(&bitmap, destination);
     drawn_.sources.emplace_back(source, alpha);
   }
-  void DrawText(std::u16string_view text, const WindowRect&, unsigned flags, Colour) override {
+  void DrawText(std::u16string_view text, const WindowRect&, unsigned flags, Colour,
+                const veneer::FontDescription& font) override {
     drawn_.texts.emplace_back(text);
+    drawn_.fonts.push_back(font);
     drawn_.textFlags.push_back(flags);
   }
   void PushClip(const WindowRect&) override {}
@@ -160,9 +163,13 @@ TEST_F(Progress2Test, PercentageAndFill) {
   p->SetValue(1);
   EXPECT_EQ(paint(*p).texts, std::vector<std::u16string>{u"33%"});
   p->SetValue(2);
+  p->SetAttribute("font", u"size:10dp,bold:1");
   Drawn drawn = paint(*p);
   EXPECT_EQ(drawn.texts, std::vector<std::u16string>{u"66%"});
   EXPECT_EQ(drawn.textFlags, std::vector<unsigned>{0x25u});
+  ASSERT_EQ(drawn.fonts.size(), 1u);  // in the style's font
+  EXPECT_EQ(drawn.fonts[0].height, 10);
+  EXPECT_TRUE(drawn.fonts[0].bold);
   EXPECT_EQ(fill(drawn, *p), (WindowRect{3, 3, 160 - 3, 14 - 3}));  // 240 × 2 / 3 = 160
 
   p->SetRange(0, 40000000);

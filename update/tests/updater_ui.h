@@ -48,7 +48,7 @@ class UpdaterUi {
     provider_ = veneer::VRef<veneer::IResProvider>::Adopt(folder_.attach(decoder_.get()));
     ui_.AddProvider(provider_.get(), u"uidef:xml_init");
     host.ui = &ui_;
-    host.measureText = [](std::u16string_view text, int) {
+    host.measureText = [](std::u16string_view text, const veneer::FontDescription&, int) {
       return veneer::LayoutSize{static_cast<int>(text.size()) * 7, 14};
     };
     veneer::VObjectDefaultRegister(registry_);

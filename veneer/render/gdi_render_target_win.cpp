@@ -14,11 +14,6 @@ std::uint32_t premultiplied(std::uint32_t argb, int alpha) {
   return a << 24 | channel(16) | channel(8) | channel(0);
 }
 
-HFONT createFont(const std::wstring& face, int height) {
-  return CreateFontW(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, face.c_str());
-}
-
 // A 32-bit, top-down DIB of `width` × `height`.
 BITMAPINFO dibInfo(int width, int height) {
   BITMAPINFO info{};
@@ -47,8 +42,8 @@ void blendPixels(HDC dc, const std::vector<std::uint32_t>& pixels, int width, in
 
 }  // namespace
 
-GdiRenderTarget::GdiRenderTarget(int width, int height, const std::wstring& fontFace, int fontHeight)
-    : width_(std::max(1, width)), height_(std::max(1, height)) {
+GdiRenderTarget::GdiRenderTarget(int width, int height, GdiFontCache& fonts)
+    : fonts_(fonts), width_(std::max(1, width)), height_(std::max(1, height)) {
   dc_.reset(CreateCompatibleDC(nullptr));
   const BITMAPINFO info = dibInfo(width_, height_);
   void* bits = nullptr;
@@ -57,8 +52,6 @@ GdiRenderTarget::GdiRenderTarget(int width, int height, const std::wstring& font
   if (!bitmap_) return;
   pixels_ = static_cast<std::uint32_t*>(bits);
   oldBitmap_ = SelectObject(dc_.get(), bitmap_.get());
-  font_.reset(createFont(fontFace, fontHeight));
-  if (font_) oldFont_ = SelectObject(dc_.get(), font_.get());
   SetBkMode(dc_.get(), TRANSPARENT);
 }
 
@@ -110,8 +103,13 @@ void GdiRenderTarget::DrawBitmap(const IBitmap& bitmap, const WindowRect& source
   PopClip();
 }
 
-void GdiRenderTarget::DrawText(std::u16string_view text, const WindowRect& rect, unsigned flags, Colour colour) {
+void GdiRenderTarget::DrawText(std::u16string_view text, const WindowRect& rect, unsigned flags, Colour colour,
+                               const FontDescription& font) {
   if (!Valid() || text.empty()) return;
+  if (HFONT made = fonts_.Get(font)) {
+    HGDIOBJ previous = SelectObject(dc_.get(), made);
+    if (oldFont_ == nullptr) oldFont_ = previous;
+  }
   const std::uint32_t argb = colourToArgb(colour);
   SetTextColor(dc_.get(), RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF));
   std::wstring wide = common::toWide(text);
@@ -136,11 +134,10 @@ void GdiRenderTarget::PopClip() {
   savedStates_.pop_back();
 }
 
-LayoutSize MeasureTextGdi(std::u16string_view text, const std::wstring& fontFace, int fontHeight) {
+LayoutSize MeasureTextGdi(std::u16string_view text, HFONT font) {
   common::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
   if (!dc) return {};
-  common::UniqueGdiObject font(createFont(fontFace, fontHeight));
-  HGDIOBJ old = font ? SelectObject(dc.get(), font.get()) : nullptr;
+  HGDIOBJ old = font != nullptr ? SelectObject(dc.get(), font) : nullptr;
   const std::wstring wide = common::toWide(text);
   SIZE size{};
   GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size);

@@ -8,13 +8,15 @@
 #include <vector>
 
 #include "common/unique_handle_win.h"
+#include "veneer/render/gdi_font_cache_win.h"
 #include "veneer/render/render_target.h"
 
 namespace veneer {
 
 class GdiRenderTarget final : public IRenderTarget {
  public:
-  GdiRenderTarget(int width, int height, const std::wstring& fontFace, int fontHeight);
+  // Texts are drawn in fonts of `fonts`, which must outlive the target.
+  GdiRenderTarget(int width, int height, GdiFontCache& fonts);
   ~GdiRenderTarget() override;
   GdiRenderTarget(const GdiRenderTarget&) = delete;
   GdiRenderTarget& operator=(const GdiRenderTarget&) = delete;
@@ -22,7 +24,8 @@ class GdiRenderTarget final : public IRenderTarget {
   void FillRect(const WindowRect& rect, Colour colour) override;
   void DrawBitmap(const IBitmap& bitmap, const WindowRect& source, const WindowRect& destination, int alpha,
                   bool tile) override;
-  void DrawText(std::u16string_view text, const WindowRect& rect, unsigned flags, Colour colour) override;
+  void DrawText(std::u16string_view text, const WindowRect& rect, unsigned flags, Colour colour,
+                const FontDescription& font) override;
   void PushClip(const WindowRect& rect) override;
   void PopClip() override;
 
@@ -32,17 +35,17 @@ class GdiRenderTarget final : public IRenderTarget {
  private:
   common::UniqueMemoryDc dc_;
   common::UniqueGdiObject bitmap_;
-  common::UniqueGdiObject font_;
+  GdiFontCache& fonts_;
   HGDIOBJ oldBitmap_ = nullptr;  // selected back before the DC goes
-  HGDIOBJ oldFont_ = nullptr;
+  HGDIOBJ oldFont_ = nullptr;     // likewise, once a font of the cache was selected
   std::uint32_t* pixels_ = nullptr;
   int width_;
   int height_;
   std::vector<int> savedStates_;
 };
 
-// Measures a single line of text as GDI draws it with the face and height.
-LayoutSize MeasureTextGdi(std::u16string_view text, const std::wstring& fontFace, int fontHeight);
+// Measures a single line of text as GDI draws it in `font`.
+LayoutSize MeasureTextGdi(std::u16string_view text, HFONT font);
 
 }  // namespace veneer
 

@@ -22,6 +22,8 @@ void PaintWindowTree(const VWindow& window, IRenderTarget& target) {
   if (!window.Visible()) return;
   const WindowRect& rect = window.Rect();
   target.PushClip(rect);
+  const VwndStyle& own = window.Style();
+  if (own.colorBkgnd) target.FillRect(rect, *own.colorBkgnd);
   if (window.OnPaint(target)) {
     // The control drew itself.
   } else if (VSkinObjBase* skin = window.Skin()) {
@@ -32,9 +34,16 @@ void PaintWindowTree(const VWindow& window, IRenderTarget& target) {
     const int scale = window.Host().scale;
     const WindowRect inner{rect.left + style.inset[0].toPixels(scale), rect.top + style.inset[1].toPixels(scale),
                            rect.right - style.inset[2].toPixels(scale), rect.bottom - style.inset[3].toPixels(scale)};
-    target.DrawText(window.WindowText(), inner, textFlags(style), window.TextColour());
+    target.DrawText(window.WindowText(), inner, textFlags(style), window.TextColour(), window.Font());
   }
   for (std::size_t i = 0; i < window.ChildCount(); ++i) PaintWindowTree(*window.Child(i), target);
+  if (own.colorBorder) {
+    const Colour c = *own.colorBorder;
+    target.FillRect(WindowRect{rect.left, rect.top, rect.right, rect.top + 1}, c);
+    target.FillRect(WindowRect{rect.left, rect.bottom - 1, rect.right, rect.bottom}, c);
+    target.FillRect(WindowRect{rect.left, rect.top + 1, rect.left + 1, rect.bottom - 1}, c);
+    target.FillRect(WindowRect{rect.right - 1, rect.top + 1, rect.right, rect.bottom - 1}, c);
+  }
   target.PopClip();
 }
 

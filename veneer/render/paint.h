@@ -1,5 +1,5 @@
-// Paints a window tree onto a render target: each visible window's skin,
-// then its text, then its children, parent first.
+// Paints a window tree onto a render target: each visible window's
+// background colour, skin, text, children and border, parent first.
 #pragma once
 
 #include "veneer/render/render_target.h"

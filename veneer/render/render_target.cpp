@@ -130,20 +130,22 @@ void SoftwareRenderTarget::DrawBitmap(const IBitmap& bitmap, const WindowRect& s
   }
 }
 
-void SoftwareRenderTarget::DrawText(std::u16string_view text, const WindowRect& rect, unsigned flags, Colour colour) {
-  const int cell = kLineHeight * 6 / 10;
+void SoftwareRenderTarget::DrawText(std::u16string_view text, const WindowRect& rect, unsigned flags, Colour colour,
+                                    const FontDescription& font) {
+  const int line = font.height > 0 ? font.height : kLineHeight;
+  const int cell = line * 6 / 10;
   const int width = static_cast<int>(text.size()) * cell;
   int x = rect.left;
   if (flags & kTextCenter) x = rect.left + (rect.Width() - width) / 2;
   if (flags & kTextRight) x = rect.right - width;
   int y = rect.top;
-  if (flags & kTextVCenter) y = rect.top + (rect.Height() - kLineHeight) / 2;
-  if (flags & kTextBottom) y = rect.bottom - kLineHeight;
+  if (flags & kTextVCenter) y = rect.top + (rect.Height() - line) / 2;
+  if (flags & kTextBottom) y = rect.bottom - line;
   PushClip(rect);
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == u' ') continue;
     const int left = x + static_cast<int>(i) * cell;
-    FillRect(WindowRect{left + 1, y + 2, left + cell - 1, y + kLineHeight - 2}, colour);
+    FillRect(WindowRect{left + 1, y + 2, left + cell - 1, y + line - 2}, colour);
   }
   PopClip();
 }

@@ -29,7 +29,8 @@ class IRenderTarget {
   // Draws `source` of `bitmap` into `destination`, stretched (or tiled), with `alpha` (0..255) on top of its own.
   virtual void DrawBitmap(const IBitmap& bitmap, const WindowRect& source, const WindowRect& destination, int alpha,
                           bool tile) = 0;
-  virtual void DrawText(std::u16string_view text, const WindowRect& rect, unsigned flags, Colour colour) = 0;
+  virtual void DrawText(std::u16string_view text, const WindowRect& rect, unsigned flags, Colour colour,
+                        const FontDescription& font) = 0;
   // Drawing is limited to the intersection of the clip rectangles pushed.
   virtual void PushClip(const WindowRect& rect) = 0;
   virtual void PopClip() = 0;
@@ -60,9 +61,11 @@ class SoftwareRenderTarget final : public IRenderTarget {
   void FillRect(const WindowRect& rect, Colour colour) override;
   void DrawBitmap(const IBitmap& bitmap, const WindowRect& source, const WindowRect& destination, int alpha,
                   bool tile) override;
-  // Each character is drawn as a solid cell of 0.6 × the line height: enough
-  // for tests to see where text lands and how it is aligned.
-  void DrawText(std::u16string_view text, const WindowRect& rect, unsigned flags, Colour colour) override;
+  // Each character is drawn as a solid cell of 0.6 × the line height (the
+  // font's height, kLineHeight without one): enough for tests to see where
+  // text lands, how it is aligned and how big it is.
+  void DrawText(std::u16string_view text, const WindowRect& rect, unsigned flags, Colour colour,
+                const FontDescription& font) override;
   void PushClip(const WindowRect& rect) override;
   void PopClip() override;
 

@@ -104,14 +104,14 @@ TEST_F(RenderTest, NinePartFrame) {
 TEST_F(RenderTest, TextPlacement) {
   SoftwareRenderTarget target(100, 30);
   target.DrawText(u"ab", WindowRect{0, 0, 100, 30}, kTextCenter | kTextVCenter | kTextSingleLine,
-                  makeColour(255, 255, 255));
+                  makeColour(255, 255, 255), FontDescription{});
   const int cell = SoftwareRenderTarget::kLineHeight * 6 / 10;
   const int left = (100 - 2 * cell) / 2;
   EXPECT_EQ(target.Pixel(left + 2, 15), 0xFFFFFFFFu);
   EXPECT_EQ(target.Pixel(left - 2, 15), 0xFF000000u);
   EXPECT_EQ(target.Pixel(left + 2, 3), 0xFF000000u);  // vertically centred
   SoftwareRenderTarget narrow(10, 30);
-  narrow.DrawText(u"abcdef", WindowRect{0, 0, 5, 30}, kTextLeft, makeColour(255, 255, 255));
+  narrow.DrawText(u"abcdef", WindowRect{0, 0, 5, 30}, kTextLeft, makeColour(255, 255, 255), FontDescription{});
   EXPECT_EQ(narrow.Pixel(7, 8), 0xFF000000u);  // clipped to the rectangle
 }
 

@@ -56,7 +56,7 @@ TEST_P(UpdaterLayoutTest, Rectangles) {
 
   HostContext host;
   host.scale = e.scale;
-  host.measureText = [](std::u16string_view text, int) { return LayoutSize{static_cast<int>(text.size()) * 7, 14}; };
+  host.measureText = [](std::u16string_view text, const FontDescription&, int) { return LayoutSize{static_cast<int>(text.size()) * 7, 14}; };
   VObjectFactoryMgr registry;
   VObjectDefaultRegister(registry);
   registry.RegisterWindow("progress2", [](HostContext& h) -> std::unique_ptr<VWindow> {

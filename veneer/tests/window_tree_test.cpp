@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "veneer/core/toolkit_log.h"
@@ -24,7 +25,8 @@ constexpr char kDefinitions[] =
     "<objattr><text align=\"center\"/></objattr></UIDEF>";
 
 constexpr char kLayout[] =
-    "<VENEER title=\"@string/ok\" trCtx=\"dlg\" width=\"300dp\" height=\"0\" wndType=\"bogus\" margin=\"1,2,3,4\">"
+    "<VENEER title=\"@string/ok\" trCtx=\"dlg\" width=\"300dp\" height=\"0\" wndType=\"bogus\" margin=\"1,2,3,4\""
+    " resizable=\"1\" minsize=\"100,50dp\" smallIcon=\"ICON:app\">"
     "<root>"
     "  <caption name=\"caption\" pos=\"0,0,-0,@30\"><text name=\"title\">  {title}  </text></caption>"
     "  <tabctrl name=\"pages\" curSel=\"1\" tabSize=\"0\" pos=\"0,[0,-0,-0\">"
@@ -49,7 +51,7 @@ class WindowTreeTest : public ::testing::Test {
     provider = VRef<IResProvider>::Adopt(folder.attach());
     ASSERT_TRUE(ui.AddProvider(provider.get(), u"uidef:xml_init"));
     host.ui = &ui;
-    host.measureText = [](std::u16string_view text, int) {
+    host.measureText = [](std::u16string_view text, const FontDescription&, int) {
       return LayoutSize{static_cast<int>(text.size()) * 7, 14};
     };
     host.onCommand = [this](int id, std::u16string_view name) { commands.push_back({id, std::u16string(name)}); };
@@ -225,6 +227,35 @@ TEST_F(WindowTreeTest, MouseStatesAndCommands) {
   EXPECT_EQ(close->TextColour(), makeColour(0, 0, 4));
 }
 
+// The font in force: the state's description, else the window's, else the
+// nearest ancestor's, else the default font; sizes at the host's scale.
+TEST_F(WindowTreeTest, FontsByStateAncestorAndScale) {
+  VWindow* pages = root().FindChildByName2(u"pages", "tabctrl", 1);
+  VWindow* progress = root().FindChildByName2(u"progress", "progress", -1);
+  VWindow* close = root().FindChildByName2(u"close", "imgbtn", 1);
+  pages->SetAttribute("font", u"Face:Tahoma,size:14dp,bold:1");
+  close->SetAttribute("font", u"underline:1,adding:2dp");
+  close->SetAttribute("fontHover", u"italic:1");
+  close->SetAttribute("fontDisable", u"strike:1,charset:134");
+  // scale, inherited "size:14dp", the default 12 × scale / 100 plus 2dp
+  for (const auto& [scale, inherited, added] : {std::tuple{100, 14, 14}, {125, 18, 18}, {150, 21, 21}, {200, 28, 28}}) {
+    root().DispatchScale(scale);
+    EXPECT_EQ(progress->Font().height, inherited) << scale;
+    EXPECT_EQ(close->Font().height, added) << scale;
+  }
+  EXPECT_EQ(progress->Font().face, u"tahoma");
+  EXPECT_TRUE(progress->Font().bold);
+  EXPECT_EQ(close->Font().face, DefaultFont{}.face);
+  EXPECT_TRUE(close->Font().underline);
+  close->SetHover(true);
+  EXPECT_TRUE(close->Font().italic);
+  EXPECT_FALSE(close->Font().underline);  // the state's description replaces the window's
+  close->SetEnabled(false);
+  EXPECT_TRUE(close->Font().strike);
+  EXPECT_EQ(close->Font().charset, 134);
+  EXPECT_EQ(root().Font().height, 24);  // no description above it: the default at 200
+}
+
 // Host attributes, the title through named strings, the initial size from the
 // root's desired height, and the children laid out in the host's rectangle.
 TEST_F(WindowTreeTest, HostAttributesAndLayout) {
@@ -233,6 +264,16 @@ TEST_F(WindowTreeTest, HostAttributesAndLayout) {
   EXPECT_EQ(host.translationContext, u"dlg");
   EXPECT_EQ(a.wndType, WndType::kUndefine);  // "bogus" is rejected
   EXPECT_EQ(a.margin[3], (LayoutLength{4, LengthUnit::kPx}));
+  EXPECT_EQ(a.minSize[1], (LayoutLength{50, LengthUnit::kDp}));
+  EXPECT_EQ(a.smallIcon, u"ICON:app");
+  // The margins are the resize borders of a resizable host that is not maximised.
+  const std::tuple<int, int, bool, HitCode> hits[] = {
+      {0, 0, false, kHitTopLeft},    {150, 1, false, kHitTop},   {299, 1, false, kHitTopRight},
+      {0, 100, false, kHitLeft},     {297, 100, false, kHitRight}, {296, 100, false, kHitClient},
+      {0, 196, false, kHitBottomLeft}, {150, 196, false, kHitBottom}, {0, 0, true, kHitClient}};
+  for (const auto& [x, y, maximised, expected] : hits) {
+    EXPECT_EQ(ResizeHitAt(a, 100, maximised, x, y, 300, 200), expected) << x << "," << y;
+  }
   EXPECT_EQ(model->ShownTitle(host), u"{ok}");
   const LayoutSize size = model->InitialSize(host);
   EXPECT_EQ(size.width, 300);
@@ -283,12 +324,18 @@ namespace {
 // colours; hit-testing finds the deepest window, the last drawn on top.
 TEST_F(WindowTreeTest, PaintsAndHitTests) {
   root().Move(WindowRect{0, 0, 300, 200});
+  VWindow* footer = root().FindChildByName2(u"footer", "text", 1);
+  footer->SetAttribute("colorBkgnd", u"#00ff00");
+  footer->SetAttribute("colorBorder", u"#0000ff");
   SoftwareRenderTarget target(300, 200, 0xFFFFFFFFu);
   PaintWindowTree(root(), target);
-  // "{footer}" at (0,180)-(300,200): black, centred (texts default to "align" center in the definitions).
-  const int textLeft = (300 - 8 * (SoftwareRenderTarget::kLineHeight * 6 / 10)) / 2;
+  // "{footer}" at (0,180)-(300,200): black, centred (texts default to "align" center in the definitions),
+  // in cells of the default font's 12 pixels, over its background colour, inside its border.
+  const int textLeft = (300 - 8 * (DefaultFont{}.size * 6 / 10)) / 2;
   EXPECT_EQ(target.Pixel(textLeft + 2, 185), 0xFF000000u);
-  EXPECT_EQ(target.Pixel(3, 185), 0xFFFFFFFFu);
+  EXPECT_EQ(target.Pixel(3, 185), 0xFF00FF00u);
+  EXPECT_EQ(target.Pixel(0, 185), 0xFF0000FFu);
+  EXPECT_EQ(target.Pixel(150, 199), 0xFF0000FFu);
   EXPECT_EQ(WindowAtPoint(root(), 290, 10), root().Child(2));  // the close button over the caption
   EXPECT_EQ(WindowAtPoint(root(), 100, 10), root().Child(0));
   EXPECT_EQ(WindowAtPoint(root(), 20, 5), root().Child(0)->Child(0));  // the title text inside the caption

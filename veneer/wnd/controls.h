@@ -83,7 +83,8 @@ class VTabPage : public VWindow {
   bool IsClass(std::string_view className) const override {
     return className == "page" || VWindow::IsClass(className);
   }
-  const std::u16string& Title() const { return title_; }
+  // The title, translated like the window's text.
+  std::u16string Title() const { return Translated(title_); }
 
  protected:
   bool OnAttribute(std::string_view name, std::u16string_view value) override;

@@ -9,11 +9,14 @@
 #include "common/wide_win.h"
 #include "veneer/render/gdi_render_target_win.h"
 #include "veneer/render/paint.h"
+#include "veneer/res/resource_id.h"
 
 namespace veneer {
 namespace {
 
-constexpr WPARAM kMoveWithCaption = 0xF012;  // SC_MOVE | HTCAPTION
+constexpr WPARAM kMoveWithCaption = 0xF012;      // SC_MOVE | HTCAPTION
+constexpr WPARAM kMaximiseWithCaption = 0xF032;  // SC_MAXIMIZE | HTCAPTION
+constexpr WPARAM kRestoreWithCaption = 0xF122;   // SC_RESTORE | HTCAPTION
 // The timer that runs the windows' animations (a button's fade).
 constexpr UINT_PTR kAnimationTimer = 0x7A;
 constexpr UINT kAnimationMillis = 15;
@@ -32,14 +35,35 @@ bool registerClass(const std::wstring& name) {
   return RegisterClassExW(&windowClass) != 0;
 }
 
+// A "cursor" value: a standard cursor's number or one of their names.
+LPCWSTR standardCursor(std::u16string_view name) {
+  static const std::pair<std::u16string_view, LPCWSTR> kNames[] = {
+      {u"arrow", IDC_ARROW},     {u"hand", IDC_HAND},         {u"ibeam", IDC_IBEAM},
+      {u"wait", IDC_WAIT},       {u"cross", IDC_CROSS},       {u"sizeall", IDC_SIZEALL},
+      {u"sizewe", IDC_SIZEWE},   {u"sizens", IDC_SIZENS},     {u"sizenwse", IDC_SIZENWSE},
+      {u"sizenesw", IDC_SIZENESW}, {u"no", IDC_NO},           {u"help", IDC_HELP},
+      {u"appstarting", IDC_APPSTARTING}, {u"uparrow", IDC_UPARROW}};
+  for (const auto& [known, id] : kNames) {
+    if (lowerAscii(name) == known) return id;
+  }
+  int number = 0;
+  for (char16_t c : name) {
+    if (c < u'0' || c > u'9' || number > 65535) return nullptr;
+    number = number * 10 + (c - u'0');
+  }
+  return !name.empty() && number < 65536 ? MAKEINTRESOURCEW(number) : nullptr;
+}
+
 }  // namespace
 
 VHostWnd::VHostWnd(VUiContext& ui, const VObjectFactoryMgr& registry, std::wstring className)
     : ui_(ui), registry_(registry), className_(std::move(className)) {
   host_.ui = &ui;
   const VUiDefinitions* definitions = ui.Definitions();
-  fontFace_ = common::toWide(definitions ? definitions->font.face : DefaultFont{}.face);
-  host_.measureText = [this](std::u16string_view text, int) { return MeasureTextGdi(text, fontFace_, fontHeight()); };
+  fonts_ = GdiFontCache(definitions ? definitions->font.face : DefaultFont{}.face);
+  host_.measureText = [this](std::u16string_view text, const FontDescription& font, int) {
+    return MeasureTextGdi(text, fonts_.Get(font));
+  };
   host_.onCommand = [this](int id, std::u16string_view name) {
     if (!OnCommand(id, name) && onCommand) onCommand(id, name);
   };
@@ -49,22 +73,26 @@ VHostWnd::~VHostWnd() {
   if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
 }
 
-int VHostWnd::fontHeight() const {
-  const VUiDefinitions* definitions = ui_.Definitions();
-  const int size = definitions ? definitions->font.size : DefaultFont{}.size;
-  return size * host_.scale / 100;
-}
-
 bool VHostWnd::Create(pugi::xml_node veneerElement, int x, int y, HWND parent) {
   model_ = BuildHost(veneerElement, host_, registry_);
   const HostAttributes& a = model_->attributes;
-  DWORD style = WS_POPUP | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-  if (a.resizable) style |= WS_MAXIMIZEBOX | WS_THICKFRAME;
-  if (a.appWnd) style |= WS_SYSMENU;
-  if (a.wndStyle) style = static_cast<DWORD>(*a.wndStyle) & ~static_cast<DWORD>(WS_VISIBLE);
-  DWORD exStyle = a.appWnd ? WS_EX_APPWINDOW : (a.toolWindow ? WS_EX_TOOLWINDOW : 0);
-  if (a.translucent || a.alpha < 255) exStyle |= WS_EX_LAYERED;
-  if (a.wndStyleEx) exStyle = static_cast<DWORD>(*a.wndStyleEx);
+  // Explicit styles are added to the window's own in place of the computed ones.
+  DWORD style = WS_POPUP | WS_CLIPCHILDREN;
+  if (a.wndStyle) {
+    style |= static_cast<DWORD>(*a.wndStyle) & ~static_cast<DWORD>(WS_VISIBLE);
+  } else {
+    style |= WS_MINIMIZEBOX;
+    if (a.resizable) style |= WS_MAXIMIZEBOX | WS_THICKFRAME;
+    if (a.appWnd) style |= WS_SYSMENU;
+  }
+  DWORD exStyle = 0;
+  if (a.wndStyleEx) {
+    exStyle = static_cast<DWORD>(*a.wndStyleEx);
+  } else {
+    exStyle = a.appWnd ? WS_EX_APPWINDOW : (a.toolWindow ? WS_EX_TOOLWINDOW : 0);
+    if (a.translucent) exStyle |= WS_EX_LAYERED;
+  }
+  if (a.alpha < 255) exStyle |= WS_EX_LAYERED;
   const LayoutSize size = model_->InitialSize(host_);
   if (!registerClass(className_)) return false;
   const std::wstring title = common::toWide(model_->ShownTitle(host_));
@@ -74,9 +102,36 @@ bool VHostWnd::Create(pugi::xml_node veneerElement, int x, int y, HWND parent) {
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&VHostWnd::windowProc));
   if (exStyle & WS_EX_LAYERED) SetLayeredWindowAttributes(window_, 0, static_cast<BYTE>(a.alpha), LWA_ALPHA);
+  setIcons();
   createTooltip();
   layout();
   return true;
+}
+
+void VHostWnd::setIcons() {
+  const HostAttributes& a = model_->attributes;
+  auto load = [this](const std::u16string& id, int metricX, int metricY) -> HICON {
+    const auto parts = splitResourceId(id);
+    IResProvider* provider = parts ? ui_.Providers().FindProvider(parts->type, parts->name) : nullptr;
+    if (provider == nullptr) return nullptr;
+    return static_cast<HICON>(provider->LoadIconRes(parts->name, GetSystemMetrics(metricX), GetSystemMetrics(metricY)));
+  };
+  if (!a.smallIcon.empty()) smallIcon_.reset(load(a.smallIcon, SM_CXSMICON, SM_CYSMICON));
+  if (!a.bigIcon.empty()) bigIcon_.reset(load(a.bigIcon, SM_CXICON, SM_CYICON));
+  if (smallIcon_) SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+  if (bigIcon_) SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+}
+
+bool VHostWnd::setCursor() const {
+  for (const VWindow* w = mouse_.Hovered(); w != nullptr; w = w->Parent()) {
+    if (w->Style().cursor.empty()) continue;
+    LPCWSTR id = standardCursor(w->Style().cursor);
+    HCURSOR cursor = id != nullptr ? LoadCursorW(nullptr, id) : nullptr;
+    if (cursor == nullptr) return false;
+    SetCursor(cursor);
+    return true;
+  }
+  return false;
 }
 
 void VHostWnd::Show(int showCommand) {
@@ -87,6 +142,7 @@ void VHostWnd::Show(int showCommand) {
 
 void VHostWnd::SetScale(int scale) {
   host_.scale = scale;
+  fonts_.Clear();  // no target holds them between paints
   if (VWindow* root = Root()) root->DispatchScale(scale);
   layout();
 }
@@ -172,7 +228,8 @@ void VHostWnd::paint() {
   HDC screen = BeginPaint(window_, &ps);
   RECT client{};
   GetClientRect(window_, &client);
-  GdiRenderTarget target(client.right, client.bottom, fontFace_, fontHeight());
+  if (Root() != nullptr) Root()->LayoutIfNeeded();  // a text changed its window's size
+  GdiRenderTarget target(client.right, client.bottom, fonts_);
   if (target.Valid() && Root() != nullptr) {
     target.FillRect(WindowRect{0, 0, client.right, client.bottom}, makeColour(255, 255, 255));
     PaintWindowTree(*Root(), target);
@@ -239,10 +296,33 @@ LRESULT VHostWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       VWindow* hit = windowAt(lParam);
       const LONG style = GetWindowLongW(window_, GWL_STYLE);
       if (CaptionToDrag(hit) != nullptr && (style & WS_THICKFRAME) && (style & WS_MAXIMIZEBOX)) {
-        SendMessageW(window_, WM_SYSCOMMAND, IsZoomed(window_) ? SC_RESTORE : SC_MAXIMIZE, 0);
+        SendMessageW(window_, WM_SYSCOMMAND, IsZoomed(window_) ? kRestoreWithCaption : kMaximiseWithCaption, 0);
       }
       return 0;
     }
+    case WM_NCHITTEST: {
+      if (!model_) return DefWindowProcW(window_, message, wParam, lParam);
+      POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      ScreenToClient(window_, &at);
+      RECT client{};
+      GetClientRect(window_, &client);
+      const LRESULT outer = DefWindowProcW(window_, message, wParam, lParam);
+      if (outer != HTCLIENT) return outer;  // the system's own frame, when there is one
+      return ResizeHitAt(model_->attributes, host_.scale, IsZoomed(window_) != FALSE, at.x, at.y, client.right,
+                         client.bottom);
+    }
+    case WM_GETMINMAXINFO: {
+      if (!model_) return DefWindowProcW(window_, message, wParam, lParam);
+      auto& info = *reinterpret_cast<MINMAXINFO*>(lParam);
+      const int width = model_->attributes.minSize[0].toPixels(host_.scale);
+      const int height = model_->attributes.minSize[1].toPixels(host_.scale);
+      if (width > 0) info.ptMinTrackSize.x = width;
+      if (height > 0) info.ptMinTrackSize.y = height;
+      return 0;
+    }
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT && setCursor()) return TRUE;
+      return DefWindowProcW(window_, message, wParam, lParam);
     case kScaleMessage:
       SetScale(static_cast<int>(wParam));
       return 0;

@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "common/unique_handle_win.h"
 #include "veneer/core/ui_context.h"
+#include "veneer/render/gdi_font_cache_win.h"
 #include "veneer/wnd/layout_document.h"
 #include "veneer/wnd/mouse_tracker.h"
 
@@ -63,7 +65,8 @@ class VHostWnd {
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void paint();
   void layout();
-  int fontHeight() const;
+  void setIcons();
+  bool setCursor() const;  // the hovered window's "cursor"; false when it names none
   VWindow* windowAt(LPARAM point) const;
   // Repaints the windows whose state a mouse event changed, and lets their
   // animations (a button's fade) run.
@@ -86,7 +89,8 @@ class VHostWnd {
   std::vector<VWindow*> animating_;  // windows whose animation runs on the host's timer
   HWND tooltip_ = nullptr;           // owned by the window: ends with it
   std::wstring tipText_;             // what the tooltip shows, kept while it asks
-  std::wstring fontFace_;
+  GdiFontCache fonts_;  // every font the tree draws in, at the current scale
+  common::UniqueIcon smallIcon_, bigIcon_;
   std::uintptr_t paints_ = 0;
 };
 

@@ -47,6 +47,15 @@ void readHostAttributes(pugi::xml_node element, HostAttributes& out) {
       if (parts.size() == 4) {
         for (int i = 0; i < 4; ++i) out.margin[i] = parseLayoutLength(parts[static_cast<std::size_t>(i)]);
       }
+    } else if (xml::namesEqual(name, "minsize")) {
+      const auto parts = splitAt(value, u',');
+      if (parts.size() == 2) {
+        for (int i = 0; i < 2; ++i) out.minSize[i] = parseLayoutLength(parts[static_cast<std::size_t>(i)]);
+      }
+    } else if (xml::namesEqual(name, "smallIcon")) {
+      out.smallIcon = value;
+    } else if (xml::namesEqual(name, "bigIcon")) {
+      out.bigIcon = value;
     }
   }
 }
@@ -163,6 +172,18 @@ std::unique_ptr<VHostModel> BuildHost(pugi::xml_node veneerElement, HostContext&
     TreeBuilder(host, registry).createChildren(root, *model->root);
   }
   return model;
+}
+
+HitCode ResizeHitAt(const HostAttributes& host, int scale, bool maximised, int x, int y, int width, int height) {
+  if (!host.resizable || maximised) return kHitClient;
+  const bool left = x < host.margin[0].toPixels(scale);
+  const bool top = y < host.margin[1].toPixels(scale);
+  const bool right = x >= width - host.margin[2].toPixels(scale);
+  const bool bottom = y >= height - host.margin[3].toPixels(scale);
+  if (top) return left ? kHitTopLeft : right ? kHitTopRight : kHitTop;
+  if (bottom) return left ? kHitBottomLeft : right ? kHitBottomRight : kHitBottom;
+  if (left) return kHitLeft;
+  return right ? kHitRight : kHitClient;
 }
 
 bool QuitsOnDestroy(WndType role, bool isChildWindow, bool isToolWindow) {

@@ -22,6 +22,8 @@ struct HostAttributes {
   LayoutLength width{0, LengthUnit::kPx};
   LayoutLength height{0, LengthUnit::kPx};
   LayoutLength margin[4] = {{0, LengthUnit::kPx}, {0, LengthUnit::kPx}, {0, LengthUnit::kPx}, {0, LengthUnit::kPx}};
+  LayoutLength minSize[2] = {{0, LengthUnit::kPx}, {0, LengthUnit::kPx}};  // width, height; 0: none
+  std::u16string smallIcon, bigIcon;  // icon ResourceIds
   std::optional<long> wndStyle;
   std::optional<long> wndStyleEx;
   bool resizable = false;
@@ -50,6 +52,22 @@ class VHostModel {
 // translation context is set from "trCtx" before any text is set.
 std::unique_ptr<VHostModel> BuildHost(pugi::xml_node veneerElement, HostContext& host,
                                       const VObjectFactoryMgr& registry);
+
+// Where a point of the host's window lies for sizing, as the platform's hit
+// codes: kHitClient, or a border or corner inside the "margin" widths of a
+// "resizable" host that is not maximised.
+enum HitCode : int {
+  kHitClient = 1,
+  kHitLeft = 10,
+  kHitRight,
+  kHitTop,
+  kHitTopLeft,
+  kHitTopRight,
+  kHitBottom,
+  kHitBottomLeft,
+  kHitBottomRight,
+};
+HitCode ResizeHitAt(const HostAttributes& host, int scale, bool maximised, int x, int y, int width, int height);
 
 // Whether destroying the host ends the message loop (posts the quit message).
 bool QuitsOnDestroy(WndType role, bool isChildWindow, bool isToolWindow);

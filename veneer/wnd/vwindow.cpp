@@ -113,7 +113,9 @@ bool VWindow::styleAttribute(std::string_view name, std::u16string_view value) {
       {"colorText", &VwndStyle::colorText},
       {"colorTextHover", &VwndStyle::colorTextHover},
       {"colorTextPush", &VwndStyle::colorTextPush},
-      {"colorTextDisable", &VwndStyle::colorTextDisable}};
+      {"colorTextDisable", &VwndStyle::colorTextDisable},
+      {"colorBkgnd", &VwndStyle::colorBkgnd},
+      {"colorBorder", &VwndStyle::colorBorder}};
   for (const auto& [attribute, member] : colours) {
     if (!xml::namesEqual(name, attribute)) continue;
     const NamedColourLookup named = [definitions](std::u16string_view n) -> std::optional<Colour> {
@@ -138,8 +140,15 @@ bool VWindow::styleAttribute(std::string_view name, std::u16string_view value) {
     }
     return true;
   }
-  if (xml::namesEqual(name, "font")) {
-    style_.font = value;
+  const std::pair<const char*, std::u16string VwndStyle::*> fonts[] = {{"font", &VwndStyle::font},
+                                                                        {"fontHover", &VwndStyle::fontHover},
+                                                                        {"fontPush", &VwndStyle::fontPush},
+                                                                        {"fontDisable", &VwndStyle::fontDisable},
+                                                                        {"cursor", &VwndStyle::cursor}};
+  for (const auto& [attribute, member] : fonts) {
+    if (!xml::namesEqual(name, attribute)) continue;
+    style_.*member = value;
+    RequestParentLayout();  // a wrapped window measures its text in its font
     return true;
   }
   return false;
@@ -169,9 +178,17 @@ void VWindow::SetWindowText(std::u16string_view text) {
   if (param_.width.isWrapContent() || param_.height.isWrapContent()) RequestParentLayout();
 }
 
-std::u16string VWindow::Tip() const {
-  if (tip_.empty() || host_->ui == nullptr) return tip_;
-  return host_->ui->Translations().Translate(tip_, host_->translationContext);
+std::u16string VWindow::Translated(std::u16string_view text) const {
+  if (text.empty() || host_->ui == nullptr) return std::u16string(text);
+  return host_->ui->Translations().Translate(text, host_->translationContext);
+}
+
+void VWindow::LayoutIfNeeded() {
+  if (layoutDirty_) {
+    LayoutChildren();  // moves every child, which lays out its own children
+    return;
+  }
+  for (const auto& child : children_) child->LayoutIfNeeded();
 }
 
 VSkinObjBase* VWindow::Skin() const {
@@ -199,7 +216,7 @@ LayoutSize VWindow::DesiredSize(int availableWidth, int availableHeight) const {
     }
     size = MeasureChildren(parts, scale);
   } else if (!shownText_.empty() && host_->measureText) {
-    size = host_->measureText(shownText_, std::max(0, availableWidth - insetX));
+    size = host_->measureText(shownText_, Font(), std::max(0, availableWidth - insetX));
   }
   (void)availableHeight;
   return LayoutSize{size.width + insetX, size.height + insetY};
@@ -292,6 +309,14 @@ Colour VWindow::TextColour() const {
                                             &style_.colorTextDisable};
   const std::optional<Colour>& own = *byState[StateIndex()];
   return own.value_or(style_.colorText.value_or(makeColour(0, 0, 0)));
+}
+
+FontDescription VWindow::Font() const {
+  const std::u16string* byState[] = {&style_.font, &style_.fontHover, &style_.fontPush, &style_.fontDisable};
+  std::u16string_view description = *byState[StateIndex()];
+  for (const VWindow* w = this; description.empty() && w != nullptr; w = w->parent_) description = w->style_.font;
+  const VUiDefinitions* definitions = host_->ui ? host_->ui->Definitions() : nullptr;
+  return parseFontDescription(description, definitions ? definitions->font : DefaultFont{}, host_->scale);
 }
 
 void VWindow::OnLButtonDown() {

@@ -11,6 +11,7 @@
 
 #include "veneer/layout/veneer_layout.h"
 #include "veneer/skin/colour.h"
+#include "veneer/skin/font_description.h"
 
 namespace veneer {
 
@@ -30,8 +31,8 @@ struct HostContext {
   VUiContext* ui = nullptr;           // providers, skins, styles, definitions, translations
   std::u16string translationContext;  // the host's "trCtx"
   int scale = 100;
-  // Measures a text as the window would draw it (the render back end's job).
-  std::function<LayoutSize(std::u16string_view text, int availableWidth)> measureText;
+  // Measures a text as the window would draw it in `font` (the render back end's job).
+  std::function<LayoutSize(std::u16string_view text, const FontDescription& font, int availableWidth)> measureText;
   // Receives EventCmd: the id and name of the window that was clicked.
   std::function<void(int id, std::u16string_view name)> onCommand;
 };
@@ -43,7 +44,11 @@ struct VwndStyle {
   int align = 0;   // 0 left, 1 center, 2 right
   int valign = 0;  // 0 top, 1 middle, 2 bottom
   LayoutLength inset[4] = {{0, LengthUnit::kPx}, {0, LengthUnit::kPx}, {0, LengthUnit::kPx}, {0, LengthUnit::kPx}};
-  std::u16string font;  // the font description as written
+  // Font descriptions as written: the normal one and those of the states.
+  std::u16string font, fontHover, fontPush, fontDisable;
+  std::optional<Colour> colorBkgnd;   // filled under the skin
+  std::optional<Colour> colorBorder;  // a one-pixel frame over the window's edge
+  std::u16string cursor;              // the pointer's shape over the window ("hand", "arrow", ...)
 };
 
 class VWindow {
@@ -66,7 +71,7 @@ class VWindow {
   void SetWindowText(std::u16string_view text);
   const std::u16string& RawText() const { return rawText_; }
   // The "tip" text, translated like the window's text (in the language in force now).
-  std::u16string Tip() const;
+  std::u16string Tip() const { return Translated(tip_); }
   const std::u16string& WindowText() const { return shownText_; }
 
   int Id() const { return id_; }
@@ -124,8 +129,16 @@ class VWindow {
   int StateIndex() const;
   // The text colour of the current state: the state's own, else "colorText", else black.
   Colour TextColour() const;
+  // The font of the current state: the state's own description, else the
+  // window's "font", else the nearest ancestor's, else the default font;
+  // sizes at the host's scale.
+  FontDescription Font() const;
 
   HostContext& Host() const { return *host_; }
+
+  // Lays out again, at their current rectangles, the windows whose children
+  // asked for it (a text or a size mode changed) since the last layout.
+  void LayoutIfNeeded();
 
   // Called once the window's attributes and text are set, before its
   // children are made; false makes the creation fail (the window is dropped).
@@ -146,6 +159,8 @@ class VWindow {
   // The control's own attribute names, tried before the window's.
   virtual bool OnAttribute(std::string_view name, std::u16string_view value);
   void RequestParentLayout();
+  // `text` translated in the host's context, in the language in force now.
+  std::u16string Translated(std::u16string_view text) const;
   // Gives each child its rectangle inside this window's (the default layout);
   // controls with their own arrangement override it.
   virtual void LayoutChildren();

@@ -1,0 +1,64 @@
+#include "veneer/render/gdi_font_cache_win.h"
+
+#include <cwchar>
+
+#include "common/wide_win.h"
+
+namespace veneer {
+namespace {
+
+int CALLBACK noteFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;  // one is enough
+}
+
+bool installed(const std::wstring& face) {
+  if (face.empty() || face.size() >= LF_FACESIZE) return false;
+  LOGFONTW wanted{};
+  wanted.lfCharSet = DEFAULT_CHARSET;
+  wcsncpy(wanted.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+  common::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+  bool found = false;
+  if (dc) EnumFontFamiliesExW(dc.get(), &wanted, noteFound, reinterpret_cast<LPARAM>(&found), 0);
+  return found;
+}
+
+}  // namespace
+
+std::wstring InstalledFace(const std::u16string& face, const std::u16string& defaultFace) {
+  for (const std::u16string* candidate : {&face, &defaultFace}) {
+    std::wstring wide = common::toWide(*candidate);
+    if (installed(wide)) return wide;
+  }
+  return common::toWide(DefaultFont{}.face);
+}
+
+LOGFONTW LogFontFor(const FontDescription& font, const std::wstring& face) {
+  LOGFONTW log{};
+  log.lfHeight = -font.height;
+  log.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
+  log.lfItalic = font.italic;
+  log.lfUnderline = font.underline;
+  log.lfStrikeOut = font.strike;
+  log.lfCharSet = static_cast<BYTE>(font.charset);
+  log.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  log.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  log.lfQuality = ANTIALIASED_QUALITY;
+  log.lfPitchAndFamily = DEFAULT_PITCH;
+  wcsncpy(log.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+  return log;
+}
+
+HFONT GdiFontCache::Get(const FontDescription& font) {
+  Key key{font.face, font.height, font.bold, font.italic, font.underline, font.strike, font.charset};
+  auto found = fonts_.find(key);
+  if (found == fonts_.end()) {
+    auto face = faces_.find(font.face);
+    if (face == faces_.end()) face = faces_.emplace(font.face, InstalledFace(font.face, defaultFace_)).first;
+    const LOGFONTW log = LogFontFor(font, face->second);
+    found = fonts_.emplace(std::move(key), common::UniqueGdiObject(CreateFontIndirectW(&log))).first;
+  }
+  return static_cast<HFONT>(found->second.get());
+}
+
+}  // namespace veneer

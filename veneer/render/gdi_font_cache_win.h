@@ -1,0 +1,43 @@
+// GDI fonts made from the toolkit's font descriptions. A host keeps one cache
+// for as long as it lives: each description (its height already at the
+// host's scale) is made into a font once, and the whole cache is dropped when
+// the scale changes, so a paint never creates or deletes a font.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <tuple>
+
+#include "common/unique_handle_win.h"
+#include "veneer/skin/font_description.h"
+
+namespace veneer {
+
+// The face GDI is asked for: the description's own when a font of that name
+// is installed, else `defaultFace` when that one is, else "宋体".
+std::wstring InstalledFace(const std::u16string& face, const std::u16string& defaultFace);
+
+// The font parameters of a description: height as a character height (a
+// negative LOGFONT height), weight 700 when bold, the charset as written.
+LOGFONTW LogFontFor(const FontDescription& font, const std::wstring& face);
+
+class GdiFontCache {
+ public:
+  explicit GdiFontCache(std::u16string defaultFace = DefaultFont{}.face) : defaultFace_(std::move(defaultFace)) {}
+
+  // The font for `font`, made on first use; null when GDI cannot make it.
+  HFONT Get(const FontDescription& font);
+  // Drops every font (a new scale); the caller has deselected them.
+  void Clear() { fonts_.clear(); }
+  std::size_t Size() const { return fonts_.size(); }
+
+ private:
+  using Key = std::tuple<std::u16string, int, bool, bool, bool, bool, int>;
+  std::u16string defaultFace_;
+  std::map<Key, common::UniqueGdiObject> fonts_;
+  std::map<std::u16string, std::wstring> faces_;  // named face → installed face
+};
+
+}  // namespace veneer
