@@ -25,7 +25,7 @@ constexpr char kDefinitions[] =
     "<objattr><text align=\"center\"/></objattr></UIDEF>";
 
 constexpr char kLayout[] =
-    "<VENEER title=\"@string/ok\" trCtx=\"dlg\" width=\"300dp\" height=\"0\" wndType=\"bogus\" margin=\"1,2,3,4\""
+    "<VENEER title=\"@string/ok\" trCtx=\"dlg\" width=\"300dp\" height=\"0\" appMainWnd=\"2\" wndType=\"bogus\" margin=\"1,2,3,4\""
     " resizable=\"1\" minsize=\"100,50dp\" smallIcon=\"ICON:app\">"
     "<root>"
     "  <caption name=\"caption\" pos=\"0,0,-0,@30\"><text name=\"title\">  {title}  </text></caption>"
@@ -262,7 +262,7 @@ TEST_F(WindowTreeTest, HostAttributesAndLayout) {
   const HostAttributes& a = model->attributes;
   EXPECT_EQ(a.trCtx, u"dlg");
   EXPECT_EQ(host.translationContext, u"dlg");
-  EXPECT_EQ(a.wndType, WndType::kUndefine);  // "bogus" is rejected
+  EXPECT_EQ(a.wndType, WndType::kNormal);  // set by number; "bogus" is rejected and leaves it
   EXPECT_EQ(a.margin[3], (LayoutLength{4, LengthUnit::kPx}));
   EXPECT_EQ(a.minSize[1], (LayoutLength{50, LengthUnit::kDp}));
   EXPECT_EQ(a.smallIcon, u"ICON:app");

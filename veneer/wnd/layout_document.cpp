@@ -21,6 +21,14 @@ std::optional<long> integerOf(const pugi::xml_attribute& a) {
   return value;
 }
 
+// `count` lengths separated by ','; another count is rejected and leaves the values.
+template <std::size_t count>
+void readLengths(std::u16string_view value, LayoutLength (&lengths)[count]) {
+  const auto parts = splitAt(value, u',');
+  if (parts.size() != count) return;
+  for (std::size_t i = 0; i < count; ++i) lengths[i] = parseLayoutLength(parts[i]);
+}
+
 void readHostAttributes(pugi::xml_node element, HostAttributes& out) {
   for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
     const std::string_view name = a.name();
@@ -36,22 +44,23 @@ void readHostAttributes(pugi::xml_node element, HostAttributes& out) {
     else if (xml::namesEqual(name, "translucent")) out.translucent = flag();
     else if (xml::namesEqual(name, "appWnd")) out.appWnd = flag();
     else if (xml::namesEqual(name, "toolWindow")) out.toolWindow = flag();
-    else if (xml::namesEqual(name, "alpha")) {
+    else if (xml::namesEqual(name, "sendWheel2Hover")) out.sendWheel2Hover = flag();
+    else if (xml::namesEqual(name, "allowSpy")) out.allowSpy = flag();
+    else if (xml::namesEqual(name, "appMainWnd")) {
+      // The role by number: 0 undefined, 1 the application's main window, 2 a normal window.
+      if (auto n = integerOf(a); n && *n >= 0 && *n <= 2) out.wndType = static_cast<WndType>(*n);
+    } else if (xml::namesEqual(name, "alpha")) {
       if (auto n = integerOf(a); n && *n >= 0 && *n <= 255) out.alpha = static_cast<int>(*n);
     } else if (xml::namesEqual(name, "wndType")) {
       if (value == u"undefine") out.wndType = WndType::kUndefine;
       else if (value == u"appMain") out.wndType = WndType::kAppMain;
       else if (value == u"normal") out.wndType = WndType::kNormal;  // another text is rejected
     } else if (xml::namesEqual(name, "margin")) {
-      const auto parts = splitAt(value, u',');
-      if (parts.size() == 4) {
-        for (int i = 0; i < 4; ++i) out.margin[i] = parseLayoutLength(parts[static_cast<std::size_t>(i)]);
-      }
+      readLengths(value, out.margin);
+    } else if (xml::namesEqual(name, "maxInset")) {
+      readLengths(value, out.maxInset);
     } else if (xml::namesEqual(name, "minsize")) {
-      const auto parts = splitAt(value, u',');
-      if (parts.size() == 2) {
-        for (int i = 0; i < 2; ++i) out.minSize[i] = parseLayoutLength(parts[static_cast<std::size_t>(i)]);
-      }
+      readLengths(value, out.minSize);
     } else if (xml::namesEqual(name, "smallIcon")) {
       out.smallIcon = value;
     } else if (xml::namesEqual(name, "bigIcon")) {

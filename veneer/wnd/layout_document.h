@@ -23,6 +23,8 @@ struct HostAttributes {
   LayoutLength height{0, LengthUnit::kPx};
   LayoutLength margin[4] = {{0, LengthUnit::kPx}, {0, LengthUnit::kPx}, {0, LengthUnit::kPx}, {0, LengthUnit::kPx}};
   LayoutLength minSize[2] = {{0, LengthUnit::kPx}, {0, LengthUnit::kPx}};  // width, height; 0: none
+  // Kept for layouts that read them back; no window of this toolkit maximises into an inset.
+  LayoutLength maxInset[4] = {{0, LengthUnit::kPx}, {0, LengthUnit::kPx}, {0, LengthUnit::kPx}, {0, LengthUnit::kPx}};
   std::u16string smallIcon, bigIcon;  // icon ResourceIds
   std::optional<long> wndStyle;
   std::optional<long> wndStyleEx;
@@ -30,6 +32,8 @@ struct HostAttributes {
   bool translucent = false;
   bool appWnd = false;
   bool toolWindow = false;
+  bool sendWheel2Hover = false;  // kept: no window of this toolkit scrolls
+  bool allowSpy = false;         // kept: the toolkit has no inspector
   int alpha = 255;
   WndType wndType = WndType::kUndefine;
 };
