@@ -2,11 +2,13 @@
 // with the updater's session, flags and 2048-byte reads, and nothing else
 // (no window, no messages, no file).
 //
-//   wininet_loop.exe URL [--with-messages]      prints: bytes N, seconds S, MB/s R
+//   wininet_loop.exe URL [--with-messages] [--with-file=PATH]   prints: bytes N, seconds S, MB/s R
 //
 // With --with-messages, each chunk is followed by one SendMessageW to a
 // window of another thread with an empty handler: the floor that one
 // synchronous message per chunk sets, whatever the window does with it.
+// With --with-file, each chunk is then written to PATH with one WriteFile,
+// as the updater writes its download.
 #include <windows.h>
 #include <wininet.h>
 
@@ -78,7 +80,15 @@ int main() {
     return 2;
   }
   std::unique_ptr<MessageTarget> target;
-  if (tokens.size() > 2 && tokens[2] == u"--with-messages") target = std::make_unique<MessageTarget>();
+  common::UniqueFile file;
+  for (std::size_t i = 2; i < tokens.size(); ++i) {
+    if (tokens[i] == u"--with-messages") target = std::make_unique<MessageTarget>();
+    if (tokens[i].rfind(u"--with-file=", 0) == 0) {
+      const std::wstring path = common::toWide(tokens[i].substr(12));
+      file.reset(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr));
+      if (!file) return 5;
+    }
+  }
   LARGE_INTEGER start{}, end{}, frequency{};
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
@@ -93,6 +103,8 @@ int main() {
   while (InternetReadFile(request.get(), chunk, sizeof chunk, &got) && got != 0) {
     total += got;
     if (target) SendMessageW(target->window(), kProgress, 0, static_cast<LPARAM>(total));
+    DWORD written = 0;
+    if (file && !WriteFile(file.get(), chunk, got, &written, nullptr)) return 6;
   }
   QueryPerformanceCounter(&end);
   const double seconds = static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);

@@ -160,10 +160,12 @@ MainView::Shown MainView::shown() const {
 
 LRESULT MainView::onProgressMessage(void (UpdatePages::*handler)(std::int32_t, std::int32_t), std::int32_t wParam,
                                     std::int32_t lParam) {
+  const std::uint64_t started = veneer::MicrosecondsNow();
   const Shown before = shown();
   const int valueBefore = barValue();
   (pages_.*handler)(wParam, lParam);
   refreshIfChanged(before, valueBefore);
+  progressMessages_.Add(veneer::MicrosecondsNow() - started);
   return 0;
 }
 
@@ -171,13 +173,22 @@ int MainView::barValue() const { return pages_.Progress() ? pages_.Progress()->V
 
 void MainView::refreshIfChanged(const Shown& before, int valueBefore) {
   const ULONGLONG now = GetTickCount64();
-  if (shown() != before) {
-    Relayout();  // a page change lays the shown page out; the bar repaints with it
+  const Shown after = shown();
+  if (after.page != before.page || after.bar != before.bar || after.error != before.error) {
+    Relayout();  // another page: laid out and painted whole
     lastRepaint_ = now;
-  } else if (barValue() != valueBefore && now - lastRepaint_ >= kRepaintMillis && Handle() != nullptr) {
-    InvalidateRect(Handle(), nullptr, FALSE);
+  } else if (after != before || (barValue() != valueBefore && now - lastRepaint_ >= kRepaintMillis)) {
+    invalidateBar();  // the rest of the window has not changed
     lastRepaint_ = now;
   }
+}
+
+void MainView::invalidateBar() const {
+  const veneer::VProgress2* bar = pages_.Progress();
+  if (bar == nullptr || Handle() == nullptr) return;
+  const veneer::WindowRect& r = bar->Rect();
+  const RECT rect{r.left, r.top, r.right, r.bottom};
+  InvalidateRect(Handle(), &rect, FALSE);
 }
 
 }  // namespace update

@@ -13,6 +13,11 @@
 
 namespace update {
 
+// Window properties: how many progress messages the window handled and the
+// microseconds its handler took for them (paints not included).
+inline constexpr wchar_t kProgressCountProperty[] = L"UpdProgressCount";
+inline constexpr wchar_t kProgressMicrosProperty[] = L"UpdProgressMicros";
+
 class MainView final : public veneer::VHostWnd {
  public:
   explicit MainView(veneer::VApplication& app) : VHostWnd(app.Ui(), app.Factories(), app.HostClassName()), app_(app) {}
@@ -28,6 +33,7 @@ class MainView final : public veneer::VHostWnd {
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool OnCommand(int id, std::u16string_view name) override;
+  void OnPainted() override { progressMessages_.Publish(Handle()); }
 
  private:
   void OnInitDialog();
@@ -52,8 +58,10 @@ class MainView final : public veneer::VHostWnd {
   // worker sends a message per 2048 bytes, far more than the eye needs.
   void refreshIfChanged(const Shown& before, int valueBefore);
   int barValue() const;
+  void invalidateBar() const;
   static constexpr ULONGLONG kRepaintMillis = 50;
   ULONGLONG lastRepaint_ = 0;
+  veneer::WindowCounter progressMessages_{kProgressCountProperty, kProgressMicrosProperty};
 
   veneer::VApplication& app_;
   const UpdateArgs* args_ = nullptr;

@@ -4,6 +4,7 @@
 //
 //   update_driver.exe --update=PATH --shots=FOLDER [--click-done] [--sample-ms=N] -- <update.exe's arguments>
 //   update_driver.exe --attach --shots=FOLDER [--click-done] [--sample-ms=N]   (an updater somebody else started)
+//   update_driver.exe --first-paint=PATH   (the floor: a minimal program's first paint, then it is closed)
 //
 // After the first paint it looks at the window every N ms (40 by default: 25
 // looks a second see 10 repaints a second, and capturing the screen, which
@@ -11,10 +12,12 @@
 // the demo looks every 2 ms so that short pages are caught too).
 //
 // Prints one line per event and, at the end, the timings:
-//   first-paint-ms  from the start to the first painted window
+//   first-paint-ms  from the start to the end of the window's first paint (its paint count property)
 //   finished-ms     from the start to the finished (or error) page
 //   bar-changes / bar-seconds   distinct pictures of the bar seen while it moved
 //   paints / paint-seconds      the window's own paint count over that time
+//   all-paints / paint-ms       every paint of the window and the time they took
+//   progress-messages / progress-handler-ms   the progress messages and the time their handler took
 // Exit code: update.exe's, or 90 when it could not be driven.
 #include <windows.h>
 
@@ -26,6 +29,7 @@
 #include "tests/e2e/process_win.h"
 #include "tests/e2e/screen_win.h"
 #include "tests/e2e/updater_screen_win.h"
+#include "update/main_view_win.h"
 #include "veneer/wnd/host_wnd_win.h"
 
 namespace {
@@ -48,6 +52,39 @@ double millisSince(const LARGE_INTEGER& start) {
   return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
+// The first visible window of class `className` of process `pid` once it has
+// painted: milliseconds since `start`, or -1 after kGenerous.
+double waitFirstPaint(DWORD pid, const wchar_t* className, const LARGE_INTEGER& start, HWND& window) {
+  window = nullptr;
+  while (millisSince(start) < e2e::kGenerous) {
+    for (HWND candidate : e2e::topLevelWindowsOf(pid)) {
+      wchar_t name[64] = {};
+      GetClassNameW(candidate, name, 63);
+      if (std::wstring_view(name) != className || !IsWindowVisible(candidate)) continue;
+      if (veneer::WindowCounter::Read(candidate, veneer::kPaintCountProperty) != 0) {
+        window = candidate;
+        return millisSince(start);
+      }
+    }
+    Sleep(1);
+  }
+  return -1;
+}
+
+// The minimal program's first paint, then it is closed.
+int measureFloor(const std::wstring& program) {
+  LARGE_INTEGER start{};
+  QueryPerformanceCounter(&start);
+  e2e::Process process = e2e::start(program, L"");
+  if (!process.handle) return kCannotDrive;
+  HWND window = nullptr;
+  const double firstPaint = waitFirstPaint(process.pid, L"FirstPaint", start, window);
+  std::printf("first-paint-ms %.0f\n", firstPaint);
+  if (window != nullptr) PostMessageW(window, WM_CLOSE, 0, 0);
+  if (!e2e::waitExit(process.handle.get(), e2e::kGenerous)) TerminateProcess(process.handle.get(), 1);
+  return firstPaint < 0 ? kCannotDrive : 0;
+}
+
 }  // namespace
 
 int main() {
@@ -64,6 +101,7 @@ int main() {
       options.push_back(tokens[i]);
     }
   }
+  if (const auto floor = common::lastOptionValue(options, u"--first-paint=")) return measureFloor(common::toWide(*floor));
   const auto update = common::lastOptionValue(options, u"--update=");
   // --attach: the updater is started by somebody else (the client); the
   // driver takes the first updater window that shows, and its times count
@@ -101,14 +139,15 @@ int main() {
     std::printf("driver: cannot %s update.exe (error %lu)\n", attach ? "find" : "start", GetLastError());
     return kCannotDrive;
   }
-  HWND window = e2e::waitForUpdaterWindow(process.pid, e2e::kGenerous);
+  HWND window = nullptr;
+  const double firstPaint = waitFirstPaint(process.pid, L"UpdWnd", start, window);
   if (window == nullptr) {
     std::puts("driver: no updater window");
     TerminateProcess(process.handle.get(), 1);
     return kCannotDrive;
   }
+  std::printf("driver: window painted %.0f ms after the start\n", firstPaint);
 
-  double firstPaint = -1;
   double finished = -1;
   double barFirstChange = -1, barLastChange = -1;
   int barChanges = 0;
@@ -124,12 +163,8 @@ int main() {
     const double now = millisSince(start);
     page = e2e::updaterPageOf(shot);
     if (page == e2e::UpdaterPage::kUnknown) {
-      Sleep(2);  // fine-grained until the first paint, which is timed
+      Sleep(2);  // fine-grained until the page shows
       continue;
-    }
-    if (firstPaint < 0) {
-      firstPaint = now;
-      std::printf("driver: window painted %.0f ms after the start\n", now);
     }
     const std::uint64_t caption = e2e::captionFingerprint(shot);
     if (caption != lastCaption) {
@@ -162,6 +197,12 @@ int main() {
   std::printf("finished-ms %.0f\nfirst-paint-ms %.0f\nbar-changes %d\nbar-seconds %.3f\npaints %llu\n", finished,
               firstPaint, barChanges, barSeconds,
               static_cast<unsigned long long>(paintsAtLastChange - paintsAtFirstChange));
+  using veneer::WindowCounter;
+  std::printf("all-paints %llu\npaint-ms %.1f\nprogress-messages %llu\nprogress-handler-ms %.1f\n",
+              static_cast<unsigned long long>(WindowCounter::Read(window, veneer::kPaintCountProperty)),
+              static_cast<double>(WindowCounter::Read(window, veneer::kPaintMicrosProperty)) / 1000.0,
+              static_cast<unsigned long long>(WindowCounter::Read(window, update::kProgressCountProperty)),
+              static_cast<double>(WindowCounter::Read(window, update::kProgressMicrosProperty)) / 1000.0);
   if (clickDone && page == e2e::UpdaterPage::kFinished) {
     // The pointer rests on "Done" first, as a person's would: the hover picture.
     POINT done{(e2e::kDoneButton.left + e2e::kDoneButton.right) / 2,

@@ -7,6 +7,10 @@
 namespace veneer {
 namespace {
 
+// Enough for every part of every skin of a window at one scale, with the
+// fade's alphas; a target that draws more starts its cache again.
+constexpr std::size_t kMostPictures = 512;
+
 // Premultiplied BGRA, as AlphaBlend wants it.
 std::uint32_t premultiplied(std::uint32_t argb, int alpha) {
   const std::uint32_t a = (argb >> 24) * static_cast<std::uint32_t>(std::clamp(alpha, 0, 255)) / 255;
@@ -26,18 +30,29 @@ BITMAPINFO dibInfo(int width, int height) {
   return info;
 }
 
-// Blends `pixels` (premultiplied, width × height) into the DC's rectangle.
-void blendPixels(HDC dc, const std::vector<std::uint32_t>& pixels, int width, int height, const WindowRect& to) {
+// `width` × `height` pixels, premultiplied with `alpha`, as a DIB section;
+// `row(y)` gives the pixels of row y.
+template <class Row>
+common::UniqueGdiObject premultipliedDib(HDC dc, int width, int height, int alpha, Row row) {
   const BITMAPINFO info = dibInfo(width, height);
   void* bits = nullptr;
-  common::UniqueMemoryDc source(CreateCompatibleDC(dc));
-  common::UniqueGdiObject bitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!source || !bitmap || bits == nullptr) return;
-  std::copy(pixels.begin(), pixels.end(), static_cast<std::uint32_t*>(bits));
-  HGDIOBJ old = SelectObject(source.get(), bitmap.get());
-  const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  AlphaBlend(dc, to.left, to.top, to.Width(), to.Height(), source.get(), 0, 0, width, height, blend);
-  SelectObject(source.get(), old);
+  common::UniqueGdiObject made(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!made || bits == nullptr) return {};
+  auto* out = static_cast<std::uint32_t*>(bits);
+  for (int y = 0; y < height; ++y) {
+    const std::uint32_t* in = row(y);
+    for (int x = 0; x < width; ++x) *out++ = premultiplied(in[x], alpha);
+  }
+  GdiFlush();
+  return made;
+}
+
+WindowRect intersect(const WindowRect& a, const WindowRect& b) {
+  WindowRect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+               std::min(a.bottom, b.bottom)};
+  if (r.right < r.left) r.right = r.left;
+  if (r.bottom < r.top) r.bottom = r.top;
+  return r;
 }
 
 }  // namespace
@@ -48,56 +63,81 @@ GdiRenderTarget::GdiRenderTarget(int width, int height, GdiFontCache& fonts)
   const BITMAPINFO info = dibInfo(width_, height_);
   void* bits = nullptr;
   if (!dc_) return;
+  sourceDc_.reset(CreateCompatibleDC(dc_.get()));
+  if (!sourceDc_) return;
   bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap_) return;
   pixels_ = static_cast<std::uint32_t*>(bits);
   oldBitmap_ = SelectObject(dc_.get(), bitmap_.get());
   SetBkMode(dc_.get(), TRANSPARENT);
+  clips_.push_back(WindowRect{0, 0, width_, height_});
 }
 
 GdiRenderTarget::~GdiRenderTarget() {
-  // The DC lets go of our objects before they are deleted (members end in reverse order).
+  // The DCs let go of our objects before they are deleted (members end in reverse order).
+  if (sourceDc_ && oldSourceBitmap_ != nullptr) SelectObject(sourceDc_.get(), oldSourceBitmap_);
   if (dc_) {
     if (oldFont_ != nullptr) SelectObject(dc_.get(), oldFont_);
     if (oldBitmap_ != nullptr) SelectObject(dc_.get(), oldBitmap_);
   }
 }
 
+HBITMAP GdiRenderTarget::picture(const IBitmap& bitmap, const WindowRect& source, int alpha) {
+  PictureKey key{&bitmap, bitmap.Pixels(), source.left, source.top, source.right, source.bottom, alpha};
+  if (auto found = pictures_.find(key); found != pictures_.end()) return static_cast<HBITMAP>(found->second.get());
+  if (pictures_.size() >= kMostPictures) {
+    if (oldSourceBitmap_ != nullptr) SelectObject(sourceDc_.get(), oldSourceBitmap_);
+    oldSourceBitmap_ = nullptr;
+    pictures_.clear();
+  }
+  common::UniqueGdiObject made =
+      premultipliedDib(dc_.get(), source.Width(), source.Height(), alpha,
+                       [&](int y) { return bitmap.Pixels() + (source.top + y) * bitmap.Width() + source.left; });
+  if (!made) return nullptr;
+  return static_cast<HBITMAP>(pictures_.emplace(std::move(key), std::move(made)).first->second.get());
+}
+
+void GdiRenderTarget::blend(HBITMAP source, int width, int height, const WindowRect& to) {
+  HGDIOBJ previous = SelectObject(sourceDc_.get(), source);
+  if (oldSourceBitmap_ == nullptr) oldSourceBitmap_ = previous;
+  const BLENDFUNCTION function{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  AlphaBlend(dc_.get(), to.left, to.top, to.Width(), to.Height(), sourceDc_.get(), 0, 0, width, height, function);
+}
+
 void GdiRenderTarget::FillRect(const WindowRect& rect, Colour colour) {
-  if (!Valid() || rect.Width() <= 0 || rect.Height() <= 0) return;
+  if (!Valid() || rect.Width() <= 0 || rect.Height() <= 0 || !Touches(rect)) return;
   const std::uint32_t argb = colourToArgb(colour);
   if ((argb >> 24) == 255) {
-    common::UniqueGdiObject brush(CreateSolidBrush(RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF)));
+    SetDCBrushColor(dc_.get(), RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF));
     RECT r{rect.left, rect.top, rect.right, rect.bottom};
-    ::FillRect(dc_.get(), &r, static_cast<HBRUSH>(brush.get()));
+    ::FillRect(dc_.get(), &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     return;
   }
-  blendPixels(dc_.get(), std::vector<std::uint32_t>{premultiplied(argb, 255)}, 1, 1, rect);
+  // A see-through colour: one premultiplied pixel, stretched.
+  const common::UniqueGdiObject pixel = premultipliedDib(dc_.get(), 1, 1, 255, [&](int) { return &argb; });
+  if (pixel) blend(static_cast<HBITMAP>(pixel.get()), 1, 1, rect);
+  SelectObject(sourceDc_.get(), oldSourceBitmap_);  // the pixel goes now
+  oldSourceBitmap_ = nullptr;
 }
 
 void GdiRenderTarget::DrawBitmap(const IBitmap& bitmap, const WindowRect& source, const WindowRect& destination,
                                  int alpha, bool tile) {
   if (!Valid() || source.Width() <= 0 || source.Height() <= 0 || destination.Width() <= 0 ||
-      destination.Height() <= 0) {
+      destination.Height() <= 0 || !Touches(destination)) {
     return;
   }
   if (source.left < 0 || source.top < 0 || source.right > bitmap.Width() || source.bottom > bitmap.Height()) return;
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(source.Width()) * static_cast<std::size_t>(source.Height()));
-  for (int y = 0; y < source.Height(); ++y) {
-    for (int x = 0; x < source.Width(); ++x) {
-      pixels[static_cast<std::size_t>(y * source.Width() + x)] =
-          premultiplied(bitmap.Pixels()[(source.top + y) * bitmap.Width() + source.left + x], alpha);
-    }
-  }
+  HBITMAP made = picture(bitmap, source, alpha);
+  if (made == nullptr) return;
   if (!tile) {
-    blendPixels(dc_.get(), pixels, source.Width(), source.Height(), destination);
+    blend(made, source.Width(), source.Height(), destination);
     return;
   }
   PushClip(destination);
   for (int y = destination.top; y < destination.bottom; y += source.Height()) {
     for (int x = destination.left; x < destination.right; x += source.Width()) {
-      blendPixels(dc_.get(), pixels, source.Width(), source.Height(),
-                  WindowRect{x, y, x + source.Width(), y + source.Height()});
+      const WindowRect cell{x, y, x + source.Width(), y + source.Height()};
+      if (Touches(cell)) blend(made, source.Width(), source.Height(), cell);
     }
   }
   PopClip();
@@ -105,10 +145,12 @@ void GdiRenderTarget::DrawBitmap(const IBitmap& bitmap, const WindowRect& source
 
 void GdiRenderTarget::DrawText(std::u16string_view text, const WindowRect& rect, unsigned flags, Colour colour,
                                const FontDescription& font) {
-  if (!Valid() || text.empty()) return;
-  if (HFONT made = fonts_.Get(font)) {
-    HGDIOBJ previous = SelectObject(dc_.get(), made);
+  if (!Valid() || text.empty() || !Touches(rect)) return;
+  HFONT wanted = fonts_.Get(font);
+  if (wanted != nullptr && wanted != currentFont_) {
+    HGDIOBJ previous = SelectObject(dc_.get(), wanted);
     if (oldFont_ == nullptr) oldFont_ = previous;
+    currentFont_ = wanted;
   }
   const std::uint32_t argb = colourToArgb(colour);
   SetTextColor(dc_.get(), RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF));
@@ -117,21 +159,36 @@ void GdiRenderTarget::DrawText(std::u16string_view text, const WindowRect& rect,
   ::DrawTextW(dc_.get(), wide.data(), static_cast<int>(wide.size()), &r, flags | DT_NOPREFIX);
   // GDI leaves the alpha byte of the pixels it draws at 0: the target is opaque.
   GdiFlush();
-  for (int y = std::max(0, rect.top); y < std::min(height_, rect.bottom); ++y) {
-    for (int x = std::max(0, rect.left); x < std::min(width_, rect.right); ++x) pixels_[y * width_ + x] |= 0xFF000000u;
+  const WindowRect inked = intersect(rect, clips_.back());
+  for (int y = inked.top; y < inked.bottom; ++y) {
+    for (int x = inked.left; x < inked.right; ++x) pixels_[y * width_ + x] |= 0xFF000000u;
   }
+}
+
+// The clip is set afresh from the stack: a saved and restored DC would reset
+// its font, which costs a look-up of the X resources per restore under Wine.
+void GdiRenderTarget::applyClip() {
+  const WindowRect& c = clips_.back();
+  SelectClipRgn(dc_.get(), nullptr);
+  IntersectClipRect(dc_.get(), c.left, c.top, c.right, c.bottom);
 }
 
 void GdiRenderTarget::PushClip(const WindowRect& rect) {
   if (!Valid()) return;
-  savedStates_.push_back(SaveDC(dc_.get()));
-  IntersectClipRect(dc_.get(), rect.left, rect.top, rect.right, rect.bottom);
+  clips_.push_back(intersect(rect, clips_.back()));
+  applyClip();
 }
 
 void GdiRenderTarget::PopClip() {
-  if (!Valid() || savedStates_.empty()) return;
-  RestoreDC(dc_.get(), savedStates_.back());
-  savedStates_.pop_back();
+  if (!Valid() || clips_.size() <= 1) return;
+  clips_.pop_back();
+  applyClip();
+}
+
+bool GdiRenderTarget::Touches(const WindowRect& rect) const {
+  if (clips_.empty()) return false;
+  const WindowRect& c = clips_.back();
+  return rect.left < c.right && rect.right > c.left && rect.top < c.bottom && rect.bottom > c.top;
 }
 
 LayoutSize MeasureTextGdi(std::u16string_view text, HFONT font) {

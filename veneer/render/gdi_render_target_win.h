@@ -1,10 +1,15 @@
 // The GDI back end: draws into a 32-bit top-down DIB section of a memory DC,
-// which the host copies to the screen.
+// which the host copies to the screen. A host keeps one target for as long as
+// its client area keeps its size and its scale: the pixels outside what a
+// paint redraws stay as they were, and every GDI object the drawing needs
+// (the blending DC, each picture's premultiplied copy, the fonts) is made once.
 #pragma once
 
 #include <windows.h>
 
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common/unique_handle_win.h"
@@ -22,26 +27,41 @@ class GdiRenderTarget final : public IRenderTarget {
   GdiRenderTarget& operator=(const GdiRenderTarget&) = delete;
 
   void FillRect(const WindowRect& rect, Colour colour) override;
+  // Pictures are kept premultiplied per image, part and alpha: an image must
+  // not change its pixels while a target that drew it lives.
   void DrawBitmap(const IBitmap& bitmap, const WindowRect& source, const WindowRect& destination, int alpha,
                   bool tile) override;
   void DrawText(std::u16string_view text, const WindowRect& rect, unsigned flags, Colour colour,
                 const FontDescription& font) override;
   void PushClip(const WindowRect& rect) override;
   void PopClip() override;
+  bool Touches(const WindowRect& rect) const override;
 
   HDC Dc() const { return dc_.get(); }
   bool Valid() const { return static_cast<bool>(bitmap_); }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
 
  private:
+  // A premultiplied copy of a part of a picture at an alpha, as a DIB section.
+  HBITMAP picture(const IBitmap& bitmap, const WindowRect& source, int alpha);
+  void blend(HBITMAP picture, int width, int height, const WindowRect& to);
+  void applyClip();
+
+  using PictureKey = std::tuple<const IBitmap*, const std::uint32_t*, int, int, int, int, int>;
   common::UniqueMemoryDc dc_;
   common::UniqueGdiObject bitmap_;
+  common::UniqueMemoryDc sourceDc_;  // holds one picture at a time for AlphaBlend
+  std::map<PictureKey, common::UniqueGdiObject> pictures_;
   GdiFontCache& fonts_;
-  HGDIOBJ oldBitmap_ = nullptr;  // selected back before the DC goes
-  HGDIOBJ oldFont_ = nullptr;     // likewise, once a font of the cache was selected
+  HGDIOBJ oldBitmap_ = nullptr;        // selected back before the DC goes
+  HGDIOBJ oldSourceBitmap_ = nullptr;  // likewise for the blending DC
+  HGDIOBJ oldFont_ = nullptr;          // likewise, once a font of the cache was selected
+  HFONT currentFont_ = nullptr;
   std::uint32_t* pixels_ = nullptr;
   int width_;
   int height_;
-  std::vector<int> savedStates_;
+  std::vector<WindowRect> clips_;  // each the intersection of those pushed before
 };
 
 // Measures a single line of text as GDI draws it in `font`.

@@ -19,8 +19,8 @@ unsigned textFlags(const VwndStyle& style) {
 }  // namespace
 
 void PaintWindowTree(const VWindow& window, IRenderTarget& target) {
-  if (!window.Visible()) return;
   const WindowRect& rect = window.Rect();
+  if (!window.Visible() || !target.Touches(rect)) return;
   target.PushClip(rect);
   const VwndStyle& own = window.Style();
   if (own.colorBkgnd) target.FillRect(rect, *own.colorBkgnd);

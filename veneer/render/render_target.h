@@ -34,6 +34,12 @@ class IRenderTarget {
   // Drawing is limited to the intersection of the clip rectangles pushed.
   virtual void PushClip(const WindowRect& rect) = 0;
   virtual void PopClip() = 0;
+  // Whether anything drawn in `rect` could show (it meets the clip): a back
+  // end that keeps its pixels between paints redraws only what changed.
+  virtual bool Touches(const WindowRect& rect) const {
+    (void)rect;
+    return true;
+  }
 };
 
 class VSkinImgList;

@@ -142,7 +142,8 @@ void VHostWnd::Show(int showCommand) {
 
 void VHostWnd::SetScale(int scale) {
   host_.scale = scale;
-  fonts_.Clear();  // no target holds them between paints
+  backBuffer_.reset();  // its pictures and fonts are of the old scale
+  fonts_.Clear();
   if (VWindow* root = Root()) root->DispatchScale(scale);
   layout();
 }
@@ -199,7 +200,11 @@ void VHostWnd::createTooltip() {
                              GetModuleHandleW(nullptr), nullptr);
   if (tooltip_ == nullptr) return;
   TTTOOLINFOW tool = tooltipTool();
-  tool.uFlags = TTF_SUBCLASS;  // the tooltip sees the window's mouse messages itself
+  // Not TTF_SUBCLASS: a subclassed window pays for the subclass lookup on
+  // every message it gets (a wineserver round trip per message under Wine,
+  // with the worker's message per 2048 bytes); the host relays the mouse
+  // messages the tooltip needs instead.
+  tool.uFlags = 0;
   tool.lpszText = LPSTR_TEXTCALLBACKW;
   SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
@@ -223,22 +228,44 @@ void VHostWnd::animate() {
 }
 
 void VHostWnd::paint() {
-  SetPropW(window_, kPaintCountProperty, reinterpret_cast<HANDLE>(++paints_));
+  const std::uint64_t started = MicrosecondsNow();
   PAINTSTRUCT ps;
   HDC screen = BeginPaint(window_, &ps);
   RECT client{};
   GetClientRect(window_, &client);
   if (Root() != nullptr) Root()->LayoutIfNeeded();  // a text changed its window's size
-  GdiRenderTarget target(client.right, client.bottom, fonts_);
-  if (target.Valid() && Root() != nullptr) {
-    target.FillRect(WindowRect{0, 0, client.right, client.bottom}, makeColour(255, 255, 255));
-    PaintWindowTree(*Root(), target);
-    BitBlt(screen, 0, 0, client.right, client.bottom, target.Dc(), 0, 0, SRCCOPY);
+  if (!backBuffer_ || backBuffer_->Width() != client.right || backBuffer_->Height() != client.bottom) {
+    backBuffer_ = std::make_unique<GdiRenderTarget>(client.right, client.bottom, fonts_);
+    ps.rcPaint = client;  // nothing of the new buffer is drawn yet
+  }
+  // Only the part asked for is drawn again; the rest of the buffer still shows the window.
+  const WindowRect dirty{ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom};
+  if (backBuffer_->Valid() && Root() != nullptr && dirty.Width() > 0 && dirty.Height() > 0) {
+    backBuffer_->PushClip(dirty);
+    backBuffer_->FillRect(dirty, makeColour(255, 255, 255));
+    PaintWindowTree(*Root(), *backBuffer_);
+    backBuffer_->PopClip();
+    BitBlt(screen, dirty.left, dirty.top, dirty.Width(), dirty.Height(), backBuffer_->Dc(), dirty.left, dirty.top,
+           SRCCOPY);
   }
   EndPaint(window_, &ps);
+  paints_.Add(MicrosecondsNow() - started);
+  paints_.Publish(window_);
+  OnPainted();
+}
+
+void VHostWnd::relayToTooltip(UINT message, WPARAM wParam, LPARAM lParam) const {
+  if (tooltip_ == nullptr) return;
+  MSG relayed{window_, message, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
+  const DWORD at = GetMessagePos();
+  relayed.pt = POINT{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+  SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
 LRESULT VHostWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_MOUSEMOVE || message == WM_LBUTTONDOWN || message == WM_LBUTTONUP) {
+    relayToTooltip(message, wParam, lParam);
+  }
   switch (message) {
     case WM_PAINT:
       paint();
@@ -332,7 +359,7 @@ LRESULT VHostWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (model_ && QuitsOnDestroy(model_->attributes.wndType, (style & WS_CHILD) != 0, (exStyle & WS_EX_TOOLWINDOW) != 0)) {
         PostQuitMessage(1);
       }
-      RemovePropW(window_, kPaintCountProperty);
+      paints_.Remove(window_);
       SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
       animating_.clear();  // the timer ends with the window
       window_ = nullptr;

@@ -16,15 +16,18 @@
 #include "common/unique_handle_win.h"
 #include "veneer/core/ui_context.h"
 #include "veneer/render/gdi_font_cache_win.h"
+#include "veneer/render/gdi_render_target_win.h"
 #include "veneer/wnd/layout_document.h"
 #include "veneer/wnd/mouse_tracker.h"
+#include "veneer/wnd/window_counters_win.h"
 
 namespace veneer {
 
 inline constexpr UINT kScaleMessage = 2024;  // wParam: the new scale in percent
-// A window property holding how many times the host has painted, for tools
-// that measure from outside how often a window repaints.
+// Window properties: how many times the host has painted and the
+// microseconds those paints took (see window_counters_win.h).
 inline constexpr wchar_t kPaintCountProperty[] = L"VeneerPaintCount";
+inline constexpr wchar_t kPaintMicrosProperty[] = L"VeneerPaintMicros";
 
 class VHostWnd {
  public:
@@ -54,6 +57,8 @@ class VHostWnd {
  protected:
   // The window's messages; what a derived window does not handle goes here.
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // After each paint (a derived window publishes its counters here).
+  virtual void OnPainted() {}
   // EventCmd from a control; true when handled.
   virtual bool OnCommand(int id, std::u16string_view name) {
     (void)id;
@@ -76,6 +81,7 @@ class VHostWnd {
   // One tooltip tool over the whole window whose text is the hovered window's "tip".
   void createTooltip();
   TTTOOLINFOW tooltipTool() const;  // that tool: this window, id 1, the client rectangle
+  void relayToTooltip(UINT message, WPARAM wParam, LPARAM lParam) const;
   LRESULT onNotify(const NMHDR& header);
 
   VUiContext& ui_;
@@ -90,8 +96,9 @@ class VHostWnd {
   HWND tooltip_ = nullptr;           // owned by the window: ends with it
   std::wstring tipText_;             // what the tooltip shows, kept while it asks
   GdiFontCache fonts_;  // every font the tree draws in, at the current scale
+  std::unique_ptr<GdiRenderTarget> backBuffer_;  // the window as last painted; made again for a new size or scale
   common::UniqueIcon smallIcon_, bigIcon_;
-  std::uintptr_t paints_ = 0;
+  WindowCounter paints_{kPaintCountProperty, kPaintMicrosProperty};
 };
 
 }  // namespace veneer

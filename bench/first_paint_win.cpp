@@ -1,0 +1,59 @@
+// The floor for the updater's first paint: the least a Win32 program does to
+// create a 302 × 202 popup window and paint it (a white fill and a frame).
+// Like the updater's window it counts its paints in the "VeneerPaintCount"
+// property, which the benchmark driver watches; WM_CLOSE ends it.
+//
+//   first_paint.exe
+#include <windows.h>
+
+#include <cstdint>
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"FirstPaint";
+constexpr wchar_t kPaintCountProperty[] = L"VeneerPaintCount";  // as the toolkit's host window
+std::uintptr_t paints = 0;
+
+LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(window, &ps);
+      RECT client{};
+      GetClientRect(window, &client);
+      FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+      FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+      EndPaint(window, &ps);
+      SetPropW(window, kPaintCountProperty, reinterpret_cast<HANDLE>(++paints));
+      return 0;
+    }
+    case WM_DESTROY:
+      RemovePropW(window, kPaintCountProperty);
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = windowProc;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = kClassName;
+  if (RegisterClassExW(&windowClass) == 0) return 1;
+  HWND window = CreateWindowExW(0, kClassName, L"", WS_POPUP, 100, 100, 302, 202, nullptr, nullptr, instance, nullptr);
+  if (window == nullptr) return 1;
+  ShowWindow(window, SW_SHOWNORMAL);
+  UpdateWindow(window);
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return 0;
+}
