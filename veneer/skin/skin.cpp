@@ -61,9 +61,16 @@ void VSkinObjBase::copyBaseTo(VSkinObjBase& other) const {
 bool VSkinImgList::SetAttribute(std::string_view name, std::u16string_view value, const SkinContext& context) {
   if (xml::namesEqual(name, "src")) {
     if (context.providers == nullptr) return false;
+    if (context.decoded != nullptr) {
+      if (auto found = context.decoded->find(value); found != context.decoded->end()) {
+        image_ = found->second;
+        return true;
+      }
+    }
     VRef<IBitmap> image = VRef<IBitmap>::Adopt(context.providers->LoadImageById(value));
     if (!image) return false;  // the previous image stays
     image_ = image;
+    if (context.decoded != nullptr) context.decoded->emplace(std::u16string(value), image);
     return true;
   }
   if (xml::namesEqual(name, "states")) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,6 +19,10 @@ class VResProviderMgr;
 struct SkinContext {
   VResProviderMgr* providers = nullptr;                            // for "src"
   std::function<std::u16string(std::u16string_view)> resolveText;  // "@string/..." references
+  // The images already decoded while this skin section is read, by "src":
+  // the copies of a skin for each scale often name one image, which is then
+  // decoded once and shared (skins never change their image's pixels). Null: none kept.
+  std::map<std::u16string, VRef<IBitmap>, std::less<>>* decoded = nullptr;
 };
 
 class VSkinObjBase : public TObjRefImpl<IObjRef> {

@@ -111,7 +111,9 @@ std::unique_ptr<VUiDefinitions> LoadUiDefinitions(VResProviderMgr& providers, IR
     }
   }
   const VUiDefinitions* resolver = definitions.get();
-  const SkinContext context{&providers, [resolver](std::u16string_view text) { return resolver->ResolveText(text); }};
+  std::map<std::u16string, VRef<IBitmap>, std::less<>> decoded;
+  const SkinContext context{&providers, [resolver](std::u16string_view text) { return resolver->ResolveText(text); },
+                            &decoded};
   definitions->skins = std::make_shared<VSkinPool>();
   if (pugi::xml_node skins = sectionOf(root, "skin", providers, sources)) {
     LoadSkins(skins, definitions->skins, skinManager, context, [](const std::string& w) { ToolkitWarning(w); });
