@@ -4,7 +4,9 @@
 //   3. peak memory of each run (every scenario runs in a child process of its own).
 // Every file is counted afterwards: no message may be lost.
 //
-//   logger_bench [folder] [repeats]   (the median of `repeats` runs, 5 by default)
+//   logger_bench [folder] [repeats] [kind name threads]
+//     the median of `repeats` runs (5 by default); with the last three, one
+//     scenario run once in this process (for a profiler), e.g. "throughput logq 1"
 #include <spdlog/async.h>
 #include <spdlog/sinks/basic_file_sink.h>
 #include <spdlog/spdlog.h>
@@ -31,8 +33,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
-// About 100 bytes once formatted.
+// About 100 bytes once formatted: the same text in each logger's own format language.
 constexpr char kFormat[] = "bench message %08d: the quick brown fox jumps over the lazy dog, twice over, then rests";
+constexpr char kSpdlogFormat[] = "bench message {:08d}: the quick brown fox jumps over the lazy dog, twice over, then rests";
 constexpr int kThroughputMessages = 1000000;
 constexpr int kLatencyMessagesPerThread = 200000;
 
@@ -75,7 +78,7 @@ class SpdlogTarget final : public Target {
     logger_ = spdlog::basic_logger_mt<spdlog::async_factory>("bench", (folder / "spdlog.log").string());
     logger_->set_pattern("%Y-%m-%d %H:%M:%S.%e %l %v");
   }
-  void log(int n) override { logger_->info(kFormat, n); }
+  void log(int n) override { logger_->info(kSpdlogFormat, n); }
   void finish() override {
     logger_->flush();
     logger_.reset();
@@ -185,8 +188,13 @@ double medianOf(std::vector<Measured>& runs, Field field) {
   return values[values.size() / 2];
 }
 
+struct Summary {
+  double median = 0, p99 = 0, rate = 0, peakMb = 0;
+  bool ok = false;
+};
+
 // The median of several runs of a scenario: this machine's two cores make single runs noisy.
-void scenario(const std::string& kind, const std::string& name, int threads, const fs::path& root, int repeats) {
+Summary scenario(const std::string& kind, const std::string& name, int threads, const fs::path& root, int repeats) {
   std::vector<Measured> runs;
   long lostRuns = 0;
   const long expected =
@@ -195,7 +203,7 @@ void scenario(const std::string& kind, const std::string& name, int threads, con
     Measured m = runChild(kind, name, threads, root);
     if (!m.ok) {
       std::printf("%-10s %-7s %d threads: failed\n", kind.c_str(), name.c_str(), threads);
-      return;
+      return {};
     }
     if (m.result.lines < expected) ++lostRuns;  // logq adds its own start-up records
     runs.push_back(m);
@@ -208,8 +216,14 @@ void scenario(const std::string& kind, const std::string& name, int threads, con
     std::printf("%-10s %-7s %d threads: %10.0f messages/s", kind.c_str(), name.c_str(), threads,
                 medianOf(runs, [](const Measured& m) { return m.result.messagesPerSecond; }));
   }
-  std::printf("  peak %6.0f MB  %s\n", medianOf(runs, [](const Measured& m) { return double(m.peakMb); }),
-              lostRuns == 0 ? "no message lost" : "MESSAGES LOST");
+  Summary s;
+  s.median = medianOf(runs, [](const Measured& m) { return m.result.medianNs; });
+  s.p99 = medianOf(runs, [](const Measured& m) { return m.result.p99Ns; });
+  s.rate = medianOf(runs, [](const Measured& m) { return m.result.messagesPerSecond; });
+  s.peakMb = medianOf(runs, [](const Measured& m) { return double(m.peakMb); });
+  s.ok = lostRuns == 0;
+  std::printf("  peak %6.0f MB  %s\n", s.peakMb, s.ok ? "no message lost" : "MESSAGES LOST");
+  return s;
 }
 
 }  // namespace
@@ -217,10 +231,31 @@ void scenario(const std::string& kind, const std::string& name, int threads, con
 int main(int argc, char** argv) {
   const fs::path root = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "logger-bench";
   const int repeats = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+  if (argc > 5) {
+    const std::string kind = argv[3];
+    const int threads = std::atoi(argv[5]);
+    fs::remove_all(root);
+    fs::create_directories(root);
+    const Result r = kind == "latency" ? runLatency(argv[4], threads, root) : runThroughput(argv[4], threads, root);
+    std::printf("median %.0f ns  p99 %.0f ns  %.0f messages/s  %ld lines\n", r.medianNs, r.p99Ns,
+                r.messagesPerSecond, r.lines);
+    fs::remove_all(root);
+    return 0;
+  }
   std::printf("machine: %u hardware threads; files in %s\n", std::thread::hardware_concurrency(), root.c_str());
   for (const char* kind : {"latency", "throughput"}) {
     for (int threads : {1, 4}) {
-      for (const char* name : {"logq", "spdlog"}) scenario(kind, name, threads, root, repeats);
+      const Summary logq = scenario(kind, "logq", threads, root, repeats);
+      const Summary spd = scenario(kind, "spdlog", threads, root, repeats);
+      if (!logq.ok || !spd.ok || spd.median < 0) continue;
+      if (std::string(kind) == "latency") {
+        std::printf("  logq / spdlog, %d threads: median %.2f (goal: 1.00 or less)  p99 %.2f (goal: 1.00 or less)",
+                    threads, logq.median / spd.median, logq.p99 / spd.p99);
+      } else {
+        std::printf("  logq / spdlog, %d threads: throughput %.1f times (goal: 3 or more)", threads,
+                    logq.rate / spd.rate);
+      }
+      std::printf("  peak memory %.0f / %.0f MB\n", logq.peakMb, spd.peakMb);
     }
   }
   fs::remove_all(root);

@@ -1,5 +1,7 @@
 #include "utils/log_format.h"
 
+#include "utils/log_printf.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -9,7 +11,7 @@ namespace logq {
 void appendFormatV(LogRecord& record, const char* format, std::va_list args) {
   const int room = kContentSize - record.length;
   if (room <= 0) return;
-  const int n = std::vsnprintf(record.content + record.length, static_cast<std::size_t>(room), format, args);
+  const int n = formatText(record.content + record.length, static_cast<std::size_t>(room), format, args);
   if (n < 0) return;
   record.length = n >= room ? kContentSize : record.length + n;
 }

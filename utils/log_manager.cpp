@@ -116,7 +116,7 @@ bool LogManager::stop() {
   writeConsole("logq stopping \r\n", LOG_FATAL);
   running_.store(false, std::memory_order_release);
   wait();
-  std::lock_guard lock(queueLock_);
+  std::lock_guard lock(poolLock_);
   for (LogRecord* r : pool_) delete r;
   pool_.clear();
   poolSize_ = 0;
@@ -152,17 +152,52 @@ void LogManager::throttle(std::size_t queued) {
   if (millis > 0) env_.clock->sleepMillis(millis);
 }
 
-LogRecord* LogManager::makeRecord(int id, int level) {
-  LogRecord* record = nullptr;
-  if (poolSize() != 0) {
-    std::lock_guard lock(queueLock_);
-    if (!pool_.empty()) {
-      record = pool_.back();
-      pool_.pop_back();
-      poolSize_ = pool_.size();
-    }
+namespace {
+
+// The free records a producer thread keeps: records are plain blocks, alike
+// for every manager, so they serve whichever manager the thread logs to and
+// are deleted when the thread ends.
+struct ThreadRecords {
+  std::vector<LogRecord*> free;
+  ThreadRecords() { free.reserve(LogManager::kThreadRecordsMax); }
+  ~ThreadRecords() {
+    for (LogRecord* r : free) delete r;
   }
-  if (record == nullptr) record = new LogRecord;  // not zero-filled: the header is written next
+  ThreadRecords(const ThreadRecords&) = delete;
+  ThreadRecords& operator=(const ThreadRecords&) = delete;
+};
+
+ThreadRecords& threadRecords() {
+  thread_local ThreadRecords records;
+  return records;
+}
+
+}  // namespace
+
+void LogManager::releaseThreadRecords() {
+  std::vector<LogRecord*>& own = threadRecords().free;
+  for (LogRecord* r : own) delete r;
+  own.clear();
+}
+
+LogRecord* LogManager::makeRecord(int id, int level) {
+  // Most records come from the thread's own; an empty one is refilled from
+  // the pool a few at a time, under one lock.
+  std::vector<LogRecord*>& own = threadRecords().free;
+  if (own.empty() && poolSize() != 0) {
+    std::lock_guard lock(poolLock_);
+    const std::size_t taken = std::min(kThreadRefill, pool_.size());
+    own.insert(own.end(), pool_.end() - static_cast<std::ptrdiff_t>(taken), pool_.end());
+    pool_.resize(pool_.size() - taken);
+    poolSize_ = pool_.size();
+  }
+  LogRecord* record = nullptr;
+  if (!own.empty()) {
+    record = own.back();
+    own.pop_back();
+  } else {
+    record = new LogRecord;  // not zero-filled: the header is written next
+  }
   record->loggerId = id;
   record->level = level;
   record->kind = kMessage;
@@ -296,7 +331,7 @@ void LogManager::takeQueue(std::vector<LogRecord*>& batch) {
 void LogManager::returnToPool(std::vector<LogRecord*>& records) {
   std::size_t kept = 0;
   if (poolSize() < kPoolMax) {
-    std::lock_guard lock(queueLock_);
+    std::lock_guard lock(poolLock_);
     while (kept < records.size() && pool_.size() < kPoolMax) pool_.push_back(records[kept++]);
     poolSize_ = pool_.size();
   }
@@ -306,11 +341,16 @@ void LogManager::returnToPool(std::vector<LogRecord*>& records) {
 
 void LogManager::freeRecord(LogRecord* record) {
   if (record == nullptr) return;
+  std::vector<LogRecord*>& own = threadRecords().free;
+  if (own.size() < kThreadRecordsMax) {
+    own.push_back(record);
+    return;
+  }
   if (poolSize() >= kPoolMax) {
     delete record;
     return;
   }
-  std::lock_guard lock(queueLock_);
+  std::lock_guard lock(poolLock_);
   pool_.push_back(record);
   poolSize_ = pool_.size();
 }

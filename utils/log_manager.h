@@ -3,7 +3,8 @@
 // the console and appends them to rolling log files.
 //
 // Threads: every operation may be called from any thread. `queueLock_` guards
-// the queue and the pool only. While the writer runs, attribute changes travel
+// the queue, `poolLock_` the pool of free records; each producer thread also
+// keeps a few free records of its own (see makeRecord). While the writer runs, attribute changes travel
 // through the queue so that they take effect in order with the records around
 // them; enabling a logger and lowering its level act at once. The writer alone
 // touches the file fields of the entries.
@@ -109,6 +110,8 @@ class LogManager final : public ThreadHelper, public ILogManager {
   std::uint32_t activeLoggerCount() override;
   LogRecord* makeRecord(int id, int level) override;
   void freeRecord(LogRecord* record) override;
+  // Deletes the free records the calling thread keeps (they go when it ends anyway).
+  static void releaseThreadRecords();
 
   // Installs a flavour (not owned; null for none) before the writer starts.
   void setFlavour(LogFlavour* flavour) { flavour_ = flavour; }
@@ -134,6 +137,9 @@ class LogManager final : public ThreadHelper, public ILogManager {
 
   // Upper bound of pooled free records.
   static constexpr std::size_t kPoolMax = 200;
+  // Free records a producer thread keeps, and how many it takes from the pool at once.
+  static constexpr std::size_t kThreadRecordsMax = 32;
+  static constexpr std::size_t kThreadRefill = 16;
   // Queue length above which producers are slowed down.
   static constexpr std::size_t kThrottleThreshold = 20000;
   // Queue length at which a producer wakes the writer before its 100 ms poll
@@ -182,6 +188,7 @@ class LogManager final : public ThreadHelper, public ILogManager {
 
   std::mutex queueLock_;
   std::vector<LogRecord*> queue_;  // oldest first; the writer takes it whole
+  std::mutex poolLock_;            // apart from the queue's: producers and the writer meet less
   std::vector<LogRecord*> pool_;
   std::atomic<std::size_t> queueLength_{0};  // mirrors of the sizes, read without the lock
   std::atomic<std::size_t> poolSize_{0};

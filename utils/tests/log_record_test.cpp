@@ -1,10 +1,16 @@
 // How a caller's message becomes a record: header, text, call site, line end.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "utils/log_format.h"
 #include "utils/log_manager.h"
+#include "utils/log_printf.h"
 #include "utils/tests/log_fakes.h"
 
 namespace logq {
@@ -125,6 +131,50 @@ TEST(LogCallSite, CutAtTheEndAndSigned) {
   EXPECT_EQ(record.length, kContentSize - 1);
   EXPECT_EQ(std::string(record.content + kContentSize - 4, 3), " fi");
   EXPECT_EQ(record.content[kContentSize - 1], '\0');
+}
+
+}  // namespace
+}  // namespace logq
+
+namespace logq {
+namespace {
+
+int formatted(char* out, std::size_t size, const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  const int n = formatText(out, size, format, args);
+  va_end(args);
+  return n;
+}
+
+// The record printf makes vsnprintf's text and length, byte for byte, also
+// when the buffer is too small: the conversions it formats itself and those
+// it leaves to the library.
+TEST(LogPrintf, SameTextAsTheLibrary) {
+  const auto same = [](std::size_t size, const char* format, auto... args) {
+    char mine[96];
+    char library[96];
+    std::memset(mine, 'Z', sizeof mine);
+    std::memset(library, 'Z', sizeof library);
+    const int a = formatted(mine, size, format, args...);
+    const int b = std::snprintf(library, size, format, args...);
+    EXPECT_EQ(a, b) << format;
+    EXPECT_EQ(std::string(mine, sizeof mine), std::string(library, sizeof library)) << format;
+  };
+  for (std::size_t size : {std::size_t{96}, std::size_t{0}, std::size_t{1}, std::size_t{4}}) {
+    same(size, "plain text");
+    same(size, "%d|%i|%5d|%-5d|%05d|%+d|% d", INT_MIN, 0, -42, 42, -42, 0, 7);
+    same(size, "%.0d|%.3d|%08.3d|%-+6.2d|%0*d", 0, 7, 7, 3, 6, -9);
+    same(size, "%x|%#x|%#X|%X|%#o|%#o|%#.3o|%o|%#.0o", 255u, 255u, 0u, 0xABCDu, 0u, 8u, 8u, 0u, 0u);
+    same(size, "%lu|%ld|%lld|%llu|%hhd|%hu|%hd", ULONG_MAX, LONG_MIN, LLONG_MIN, ULLONG_MAX, 300, 70000, -70000);
+    same(size, "%zu|%zd|%jd|%ju|%td", std::size_t{12345}, std::ptrdiff_t{-5}, std::intmax_t{-77}, std::uintmax_t{77},
+         std::ptrdiff_t{-1});
+    same(size, "%c|%-3c|%3c|%s|%.2s|%5.1s|%-6s|%.*s|%*s", 'A', 'b', 'c', "abc", "abc", "xyz", "ab", 2, "abcdef", -4, "q");
+    same(size, "%*d|%.*d|%%|100%%", -5, 3, -1, 5);
+    // Left to the library: floating point, '0' with a string.
+    same(size, "%f|%.2e|%g|%05s", 1.5, 12345.678, 0.1, "s");
+    same(size, "bench message %08d: the quick brown fox", 42);
+  }
 }
 
 }  // namespace

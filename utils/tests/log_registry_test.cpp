@@ -38,7 +38,8 @@ TEST_F(LogRegistryTest, NothingAcceptedBeforeStart) {
   for (int level = LOG_TRACE; level <= LOG_FATAL; ++level) EXPECT_FALSE(manager.acceptsLevel(kMainLoggerId, level));
   LogRecord* record = manager.makeRecord(kMainLoggerId, LOG_FATAL);
   EXPECT_FALSE(manager.submitRecord(record, "f", 1));
-  EXPECT_EQ(manager.poolSize(), 1u);
+  EXPECT_EQ(manager.makeRecord(kMainLoggerId, LOG_INFO), record);  // kept for reuse
+  manager.freeRecord(record);
   EXPECT_EQ(manager.totalPushed(), 0u);
 }
 
@@ -62,15 +63,25 @@ TEST_F(LogRegistryTest, AddLoggerUpToTheLimit) {
 
 // Freed records are reused most-recent first, and the pool never holds more than 200.
 TEST_F(LogRegistryTest, PoolReusesAndIsBounded) {
+  LogManager::releaseThreadRecords();  // earlier tests of this thread left some
   std::vector<LogRecord*> records;
   for (int i = 0; i < 250; ++i) records.push_back(manager.makeRecord(kMainLoggerId, LOG_INFO));
+  // The thread keeps the first it frees, the pool the next 200, the rest are deleted.
   for (LogRecord* r : records) manager.freeRecord(r);
   EXPECT_EQ(manager.poolSize(), LogManager::kPoolMax);
+  const std::size_t kept = LogManager::kThreadRecordsMax;
   LogRecord* again = manager.makeRecord(kMainLoggerId, LOG_INFO);
-  EXPECT_EQ(again, records[199]);
+  EXPECT_EQ(again, records[kept - 1]);
   EXPECT_EQ(again->kind, kMessage);
   EXPECT_EQ(again->loggerId, kMainLoggerId);
+  // Once the thread's own are used up it takes a few from the pool at a time, newest first.
+  std::vector<LogRecord*> taken;
+  for (std::size_t i = 1; i < kept; ++i) taken.push_back(manager.makeRecord(kMainLoggerId, LOG_INFO));
+  taken.push_back(manager.makeRecord(kMainLoggerId, LOG_INFO));
+  EXPECT_EQ(taken.back(), records[kept + LogManager::kPoolMax - 1]);
+  EXPECT_EQ(manager.poolSize(), LogManager::kPoolMax - LogManager::kThreadRefill);
   manager.freeRecord(again);
+  for (LogRecord* r : taken) manager.freeRecord(r);
 }
 
 // The throttle slows producers in proportion to the excess over 20000 and never refuses.

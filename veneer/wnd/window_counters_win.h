@@ -26,7 +26,7 @@ class WindowCounter {
 
   void Add(std::uint64_t micros) {
     ++count_;
-    micros_ += micros;
+    micros_ += static_cast<std::uintptr_t>(micros);  // a 32-bit build's property wraps after 71 minutes
   }
   void Publish(HWND window) const {
     if (window == nullptr) return;
