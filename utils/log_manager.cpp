@@ -329,13 +329,25 @@ void LogManager::takeQueue(std::vector<LogRecord*>& batch) {
 }
 
 void LogManager::returnToPool(std::vector<LogRecord*>& records) {
-  std::size_t kept = 0;
-  if (poolSize() < kPoolMax) {
+  // Under load the pool keeps as many records as the writer has just
+  // handled: the producers need that many again before the next batch, and
+  // reuse them instead of allocating (and faulting in) fresh ones. A batch of
+  // fewer, and every idle poll, brings it back to kPoolMax. The records kept
+  // were the queue's a moment ago: the peak memory does not grow.
+  const std::size_t limit = std::max(kPoolMax, records.size());
+  if (records.empty() && poolSize() <= limit) return;
+  {
     std::lock_guard lock(poolLock_);
-    while (kept < records.size() && pool_.size() < kPoolMax) pool_.push_back(records[kept++]);
+    std::size_t kept = 0;
+    while (kept < records.size() && pool_.size() < limit) pool_.push_back(records[kept++]);
+    records.erase(records.begin(), records.begin() + static_cast<std::ptrdiff_t>(kept));
+    while (pool_.size() > limit) {
+      records.push_back(pool_.back());
+      pool_.pop_back();
+    }
     poolSize_ = pool_.size();
   }
-  for (std::size_t i = kept; i < records.size(); ++i) delete records[i];
+  for (LogRecord* r : records) delete r;  // outside the lock
   records.clear();
 }
 

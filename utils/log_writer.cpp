@@ -110,10 +110,13 @@ void LogManager::run() {
   std::vector<LogRecord*> done;
   for (;;) {
     // Until the queue is empty: the records come oldest first, a batch at a time.
+    bool handled = false;
     for (takeQueue(batch); !batch.empty(); takeQueue(batch)) {
       for (LogRecord* record : batch) handleRecord(record, flushCounters, done);
       returnToPool(done);
+      handled = true;
     }
+    if (!handled) returnToPool(done);  // an idle poll: the pool shrinks back to kPoolMax
     flushBurst(flushCounters);
     env_.clock->pollSleep(kPollMillis, wake_);
     wakePending_.store(false);

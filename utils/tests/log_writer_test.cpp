@@ -50,6 +50,16 @@ TEST_F(LogWriterTest, FileNameAndContent) {
   EXPECT_TRUE(text.ends_with("\r\n2024-03-02 09:05:03.007 LOG_ERROR disk full main:42\r\n"));
 }
 
+// Under load the pool keeps the records of the last batch for the producers
+// to reuse; the next idle poll brings it back to kPoolMax.
+TEST_F(LogWriterTest, PoolHoldsABurstUntilAnIdlePoll) {
+  for (int i = 0; i < 500; ++i) log("burst");
+  clock.advancePoll();
+  EXPECT_GE(manager.poolSize(), 500u);
+  clock.advancePoll();
+  EXPECT_EQ(manager.poolSize(), LogManager::kPoolMax);
+}
+
 // After midnight the next record opens a new file with index 000 and the new date.
 TEST_F(LogWriterTest, RollsOverByDay) {
   manager.setLimitSize(kMainLoggerId, 1);
