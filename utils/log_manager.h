@@ -159,7 +159,12 @@ class LogManager final : public ThreadHelper, public ILogManager {
   void throttle(std::size_t queued);
   void logStartup();
   // Handles one record; a record that is done with goes to `done`.
-  void handleRecord(LogRecord* record, std::int32_t* flushCounters, std::vector<LogRecord*>& done);
+  // What a batch adds to the counters, added once per batch.
+  struct BatchCounts {
+    std::uint64_t popped = 0, written = 0, bytes = 0;
+  };
+  void handleRecord(LogRecord* record, std::int32_t* flushCounters, std::vector<LogRecord*>& done,
+                    BatchCounts& counts);
   void flushBurst(std::int32_t* flushCounters);
   bool openLogger(const LogRecord& record);
   void closeLogger(int id);

@@ -112,7 +112,11 @@ void LogManager::run() {
     // Until the queue is empty: the records come oldest first, a batch at a time.
     bool handled = false;
     for (takeQueue(batch); !batch.empty(); takeQueue(batch)) {
-      for (LogRecord* record : batch) handleRecord(record, flushCounters, done);
+      BatchCounts counts;
+      for (LogRecord* record : batch) handleRecord(record, flushCounters, done, counts);
+      popped_.fetch_add(counts.popped, std::memory_order_relaxed);
+      writeCount_.fetch_add(counts.written, std::memory_order_relaxed);
+      writeBytes_.fetch_add(counts.bytes, std::memory_order_relaxed);
       returnToPool(done);
       handled = true;
     }
@@ -137,7 +141,8 @@ void LogManager::run() {
   }
 }
 
-void LogManager::handleRecord(LogRecord* record, std::int32_t* flushCounters, std::vector<LogRecord*>& done) {
+void LogManager::handleRecord(LogRecord* record, std::int32_t* flushCounters, std::vector<LogRecord*>& done,
+                              BatchCounts& counts) {
   done.push_back(record);
   const int id = record->loggerId;
   if (!validId(id)) return;
@@ -148,7 +153,7 @@ void LogManager::handleRecord(LogRecord* record, std::int32_t* flushCounters, st
     closeFile(entry);
     return;
   }
-  popped_.fetch_add(1, std::memory_order_relaxed);
+  ++counts.popped;
   if (!entry.enable.load() || record->level < entry.level.load()) return;
   const std::size_t length = static_cast<std::size_t>(record->length);
   if (entry.display.load()) writeConsole(std::string_view(record->content, length), record->level);
@@ -161,8 +166,8 @@ void LogManager::handleRecord(LogRecord* record, std::int32_t* flushCounters, st
     entry.writtenBytes += length;
     ++flushCounters[id];
   }
-  writeCount_.fetch_add(1, std::memory_order_relaxed);
-  writeBytes_.fetch_add(length, std::memory_order_relaxed);
+  ++counts.written;
+  counts.bytes += length;
 }
 
 void LogManager::flushBurst(std::int32_t* flushCounters) {
