@@ -47,14 +47,6 @@ common::UniqueGdiObject premultipliedDib(HDC dc, int width, int height, int alph
   return made;
 }
 
-WindowRect intersect(const WindowRect& a, const WindowRect& b) {
-  WindowRect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-               std::min(a.bottom, b.bottom)};
-  if (r.right < r.left) r.right = r.left;
-  if (r.bottom < r.top) r.bottom = r.top;
-  return r;
-}
-
 }  // namespace
 
 GdiRenderTarget::GdiRenderTarget(int width, int height, GdiFontCache& fonts)
@@ -159,7 +151,7 @@ void GdiRenderTarget::DrawText(std::u16string_view text, const WindowRect& rect,
   ::DrawTextW(dc_.get(), wide.data(), static_cast<int>(wide.size()), &r, flags | DT_NOPREFIX);
   // GDI leaves the alpha byte of the pixels it draws at 0: the target is opaque.
   GdiFlush();
-  const WindowRect inked = intersect(rect, clips_.back());
+  const WindowRect inked = Intersection(rect, clips_.back());
   for (int y = inked.top; y < inked.bottom; ++y) {
     for (int x = inked.left; x < inked.right; ++x) pixels_[y * width_ + x] |= 0xFF000000u;
   }
@@ -175,7 +167,7 @@ void GdiRenderTarget::applyClip() {
 
 void GdiRenderTarget::PushClip(const WindowRect& rect) {
   if (!Valid()) return;
-  clips_.push_back(intersect(rect, clips_.back()));
+  clips_.push_back(Intersection(rect, clips_.back()));
   applyClip();
 }
 

@@ -7,14 +7,6 @@
 namespace veneer {
 namespace {
 
-WindowRect intersect(const WindowRect& a, const WindowRect& b) {
-  WindowRect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-               std::min(a.bottom, b.bottom)};
-  if (r.right < r.left) r.right = r.left;
-  if (r.bottom < r.top) r.bottom = r.top;
-  return r;
-}
-
 // The rectangle of state `state` inside the skin's image.
 WindowRect stateRect(const VSkinImgList& skin, int state) {
   const int states = skin.States();
@@ -99,7 +91,7 @@ void SoftwareRenderTarget::blend(int x, int y, std::uint32_t argb) {
 }
 
 void SoftwareRenderTarget::FillRect(const WindowRect& rect, Colour colour) {
-  const WindowRect r = intersect(rect, clip());
+  const WindowRect r = Intersection(rect, clip());
   const std::uint32_t argb = colourToArgb(colour);
   for (int y = r.top; y < r.bottom; ++y) {
     for (int x = r.left; x < r.right; ++x) blend(x, y, argb);
@@ -108,9 +100,9 @@ void SoftwareRenderTarget::FillRect(const WindowRect& rect, Colour colour) {
 
 void SoftwareRenderTarget::DrawBitmap(const IBitmap& bitmap, const WindowRect& source, const WindowRect& destination,
                                       int alpha, bool tile) {
-  const WindowRect src = intersect(source, WindowRect{0, 0, bitmap.Width(), bitmap.Height()});
+  const WindowRect src = Intersection(source, WindowRect{0, 0, bitmap.Width(), bitmap.Height()});
   if (src.Width() <= 0 || src.Height() <= 0 || destination.Width() <= 0 || destination.Height() <= 0) return;
-  const WindowRect r = intersect(destination, clip());
+  const WindowRect r = Intersection(destination, clip());
   for (int y = r.top; y < r.bottom; ++y) {
     for (int x = r.left; x < r.right; ++x) {
       int sx = 0;
@@ -150,7 +142,7 @@ void SoftwareRenderTarget::DrawText(std::u16string_view text, const WindowRect& 
   PopClip();
 }
 
-void SoftwareRenderTarget::PushClip(const WindowRect& rect) { clips_.push_back(intersect(rect, clip())); }
+void SoftwareRenderTarget::PushClip(const WindowRect& rect) { clips_.push_back(Intersection(rect, clip())); }
 
 void SoftwareRenderTarget::PopClip() {
   if (clips_.size() > 1) clips_.pop_back();

@@ -26,6 +26,15 @@ struct WindowRect {
   bool operator==(const WindowRect&) const = default;
 };
 
+// The part two rectangles share; empty (zero width or height) when none.
+inline WindowRect Intersection(const WindowRect& a, const WindowRect& b) {
+  WindowRect r{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
+               a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
+  if (r.right < r.left) r.right = r.left;
+  if (r.bottom < r.top) r.bottom = r.top;
+  return r;
+}
+
 // What every window of one host shares.
 struct HostContext {
   VUiContext* ui = nullptr;           // providers, skins, styles, definitions, translations
