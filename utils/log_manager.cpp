@@ -8,6 +8,7 @@
 
 #include "utils/log_format.h"
 #include "utils/process_identity.h"
+#include "utils/thread_records.h"
 
 namespace logq {
 
@@ -152,30 +153,8 @@ void LogManager::throttle(std::size_t queued) {
   if (millis > 0) env_.clock->sleepMillis(millis);
 }
 
-namespace {
-
-// The free records a producer thread keeps: records are plain blocks, alike
-// for every manager, so they serve whichever manager the thread logs to and
-// are deleted when the thread ends.
-struct ThreadRecords {
-  std::vector<LogRecord*> free;
-  ThreadRecords() { free.reserve(LogManager::kThreadRecordsMax); }
-  ~ThreadRecords() {
-    for (LogRecord* r : free) delete r;
-  }
-  ThreadRecords(const ThreadRecords&) = delete;
-  ThreadRecords& operator=(const ThreadRecords&) = delete;
-};
-
-ThreadRecords& threadRecords() {
-  thread_local ThreadRecords records;
-  return records;
-}
-
-}  // namespace
-
 void LogManager::releaseThreadRecords() {
-  std::vector<LogRecord*>& own = threadRecords().free;
+  std::vector<LogRecord*>& own = threadRecords();
   for (LogRecord* r : own) delete r;
   own.clear();
 }
@@ -183,7 +162,7 @@ void LogManager::releaseThreadRecords() {
 LogRecord* LogManager::makeRecord(int id, int level) {
   // Most records come from the thread's own; an empty one is refilled from
   // the pool a few at a time, under one lock.
-  std::vector<LogRecord*>& own = threadRecords().free;
+  std::vector<LogRecord*>& own = threadRecords();
   if (own.empty() && poolSize() != 0) {
     std::lock_guard lock(poolLock_);
     const std::size_t taken = std::min(kThreadRefill, pool_.size());
@@ -353,7 +332,7 @@ void LogManager::returnToPool(std::vector<LogRecord*>& records) {
 
 void LogManager::freeRecord(LogRecord* record) {
   if (record == nullptr) return;
-  std::vector<LogRecord*>& own = threadRecords().free;
+  std::vector<LogRecord*>& own = threadRecords();
   if (own.size() < kThreadRecordsMax) {
     own.push_back(record);
     return;

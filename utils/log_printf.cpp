@@ -83,8 +83,8 @@ std::uintmax_t unsignedArgument(Length length, std::va_list& args) {
 }
 
 // An integer conversion by the C rules: precision as the least count of
-// digits (none for zero at precision 0), '#' (a leading 0 for octal, 0x for
-// non-zero hexadecimal), the sign or blank, then the width filled with blanks,
+// digits (none for zero at precision 0), '#' (0x for non-zero hexadecimal;
+// octal with '#' is left to the library), the sign or blank, then the width filled with blanks,
 // or with zeros after sign and prefix when '0' is given without a precision.
 void putInteger(Output& out, const Spec& spec, char conversion, std::uintmax_t magnitude, char sign) {
   const unsigned base = conversion == 'o' ? 8 : (conversion == 'x' || conversion == 'X') ? 16 : 10;
@@ -95,10 +95,9 @@ void putInteger(Output& out, const Spec& spec, char conversion, std::uintmax_t m
   for (std::uintmax_t v = magnitude; v != 0; v /= base) *--first = digitsOf[v % base];
   if (magnitude == 0 && spec.precision != 0) *--first = '0';
   const auto count = static_cast<std::size_t>(end - first);
-  std::size_t zeros = spec.precision > 0 && static_cast<std::size_t>(spec.precision) > count
+  const std::size_t zeros = spec.precision > 0 && static_cast<std::size_t>(spec.precision) > count
                           ? static_cast<std::size_t>(spec.precision) - count
                           : 0;
-  if (base == 8 && spec.alternate && zeros == 0 && (count == 0 || *first != '0')) zeros = 1;
   const char* prefix = base == 16 && spec.alternate && magnitude != 0 ? (conversion == 'X' ? "0X" : "0x") : "";
   const std::size_t prefixLength = std::strlen(prefix);
   const std::size_t body = (sign != 0 ? 1 : 0) + prefixLength + zeros + count;
@@ -170,8 +169,12 @@ bool convert(Output& out, const char*& p, std::va_list& args) {
       putInteger(out, spec, conversion, magnitude, sign);
       return true;
     }
-    case 'u':
     case 'o':
+      // The platforms differ on "%#.0o" of 0 (C says "0", MinGW's prints nothing): theirs.
+      if (spec.alternate) return false;
+      putInteger(out, spec, conversion, unsignedArgument(spec.length, args), 0);
+      return true;
+    case 'u':
     case 'x':
     case 'X':
       putInteger(out, spec, conversion, unsignedArgument(spec.length, args), 0);

@@ -1,0 +1,20 @@
+#include "utils/thread_records.h"
+
+namespace logq {
+namespace {
+
+struct ThreadRecords {
+  std::vector<LogRecord*> free;
+  ~ThreadRecords() {
+    for (LogRecord* r : free) delete r;
+  }
+};
+
+}  // namespace
+
+std::vector<LogRecord*>& threadRecords() {
+  thread_local ThreadRecords records;
+  return records.free;
+}
+
+}  // namespace logq
