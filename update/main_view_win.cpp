@@ -178,17 +178,9 @@ void MainView::refreshIfChanged(const Shown& before, int valueBefore) {
     Relayout();  // another page: laid out and painted whole
     lastRepaint_ = now;
   } else if (after != before || (barValue() != valueBefore && now - lastRepaint_ >= kRepaintMillis)) {
-    invalidateBar();  // the rest of the window has not changed
+    if (pages_.Progress() != nullptr) Invalidate(*pages_.Progress());  // the rest of the window has not changed
     lastRepaint_ = now;
   }
-}
-
-void MainView::invalidateBar() const {
-  const veneer::VProgress2* bar = pages_.Progress();
-  if (bar == nullptr || Handle() == nullptr) return;
-  const veneer::WindowRect& r = bar->Rect();
-  const RECT rect{r.left, r.top, r.right, r.bottom};
-  InvalidateRect(Handle(), &rect, FALSE);
 }
 
 }  // namespace update

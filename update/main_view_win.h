@@ -58,7 +58,6 @@ class MainView final : public veneer::VHostWnd {
   // worker sends a message per 2048 bytes, far more than the eye needs.
   void refreshIfChanged(const Shown& before, int valueBefore);
   int barValue() const;
-  void invalidateBar() const;
   static constexpr ULONGLONG kRepaintMillis = 50;
   ULONGLONG lastRepaint_ = 0;
   veneer::WindowCounter progressMessages_{kProgressCountProperty, kProgressMicrosProperty};

@@ -35,7 +35,7 @@ class Output {
 
 enum class Length { kNone, kChar, kShort, kLong, kLongLong, kSize, kMax, kPointerDiff };
 
-struct Spec {
+struct Field {
   bool left = false, plus = false, space = false, alternate = false, zero = false;
   int width = 0;
   int precision = -1;  // none
@@ -86,59 +86,59 @@ std::uintmax_t unsignedArgument(Length length, std::va_list& args) {
 // digits (none for zero at precision 0), '#' (0x for non-zero hexadecimal;
 // octal with '#' is left to the library), the sign or blank, then the width filled with blanks,
 // or with zeros after sign and prefix when '0' is given without a precision.
-void putInteger(Output& out, const Spec& spec, char conversion, std::uintmax_t magnitude, char sign) {
+void putInteger(Output& out, const Field& field, char conversion, std::uintmax_t magnitude, char sign) {
   const unsigned base = conversion == 'o' ? 8 : (conversion == 'x' || conversion == 'X') ? 16 : 10;
   const char* digitsOf = conversion == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
   char digits[32];
   char* end = digits + sizeof digits;
   char* first = end;
   for (std::uintmax_t v = magnitude; v != 0; v /= base) *--first = digitsOf[v % base];
-  if (magnitude == 0 && spec.precision != 0) *--first = '0';
+  if (magnitude == 0 && field.precision != 0) *--first = '0';
   const auto count = static_cast<std::size_t>(end - first);
-  const std::size_t zeros = spec.precision > 0 && static_cast<std::size_t>(spec.precision) > count
-                          ? static_cast<std::size_t>(spec.precision) - count
+  const std::size_t zeros = field.precision > 0 && static_cast<std::size_t>(field.precision) > count
+                          ? static_cast<std::size_t>(field.precision) - count
                           : 0;
-  const char* prefix = base == 16 && spec.alternate && magnitude != 0 ? (conversion == 'X' ? "0X" : "0x") : "";
+  const char* prefix = base == 16 && field.alternate && magnitude != 0 ? (conversion == 'X' ? "0X" : "0x") : "";
   const std::size_t prefixLength = std::strlen(prefix);
   const std::size_t body = (sign != 0 ? 1 : 0) + prefixLength + zeros + count;
-  const auto width = static_cast<std::size_t>(spec.width);
+  const auto width = static_cast<std::size_t>(field.width);
   const std::size_t fill = width > body ? width - body : 0;
-  const bool zeroFill = spec.zero && !spec.left && spec.precision < 0;
-  if (!spec.left && !zeroFill) out.repeat(' ', fill);
+  const bool zeroFill = field.zero && !field.left && field.precision < 0;
+  if (!field.left && !zeroFill) out.repeat(' ', fill);
   if (sign != 0) out.put(&sign, 1);
   out.put(prefix, prefixLength);
   if (zeroFill) out.repeat('0', fill);
   out.repeat('0', zeros);
   out.put(first, count);
-  if (spec.left) out.repeat(' ', fill);
+  if (field.left) out.repeat(' ', fill);
 }
 
-void putPadded(Output& out, const Spec& spec, const char* text, std::size_t length) {
-  const auto width = static_cast<std::size_t>(spec.width);
+void putPadded(Output& out, const Field& field, const char* text, std::size_t length) {
+  const auto width = static_cast<std::size_t>(field.width);
   const std::size_t fill = width > length ? width - length : 0;
-  if (!spec.left) out.repeat(' ', fill);
+  if (!field.left) out.repeat(' ', fill);
   out.put(text, length);
-  if (spec.left) out.repeat(' ', fill);
+  if (field.left) out.repeat(' ', fill);
 }
 
 // Formats one conversion at `p` (after its '%'); false for one left to vsnprintf.
 bool convert(Output& out, const char*& p, std::va_list& args) {
-  Spec spec;
+  Field field;
   for (;; ++p) {
-    if (*p == '-') spec.left = true;
-    else if (*p == '+') spec.plus = true;
-    else if (*p == ' ') spec.space = true;
-    else if (*p == '#') spec.alternate = true;
-    else if (*p == '0') spec.zero = true;
+    if (*p == '-') field.left = true;
+    else if (*p == '+') field.plus = true;
+    else if (*p == ' ') field.space = true;
+    else if (*p == '#') field.alternate = true;
+    else if (*p == '0') field.zero = true;
     else break;
   }
   if (*p == '*') {
     ++p;
     const int width = va_arg(args, int);
     if (width == INT_MIN || width > kLargestField || width < -kLargestField) return false;
-    spec.left = spec.left || width < 0;
-    spec.width = width < 0 ? -width : width;
-  } else if (!readNumber(p, spec.width)) {
+    field.left = field.left || width < 0;
+    field.width = width < 0 ? -width : width;
+  } else if (!readNumber(p, field.width)) {
     return false;
   }
   if (*p == '.') {
@@ -147,57 +147,57 @@ bool convert(Output& out, const char*& p, std::va_list& args) {
       ++p;
       const int precision = va_arg(args, int);
       if (precision > kLargestField) return false;
-      spec.precision = precision < 0 ? -1 : precision;
-    } else if (!readNumber(p, spec.precision)) {
+      field.precision = precision < 0 ? -1 : precision;
+    } else if (!readNumber(p, field.precision)) {
       return false;
     }
   }
-  if (p[0] == 'h' && p[1] == 'h') spec.length = Length::kChar, p += 2;
-  else if (p[0] == 'l' && p[1] == 'l') spec.length = Length::kLongLong, p += 2;
-  else if (*p == 'h') spec.length = Length::kShort, ++p;
-  else if (*p == 'l') spec.length = Length::kLong, ++p;
-  else if (*p == 'z') spec.length = Length::kSize, ++p;
-  else if (*p == 'j') spec.length = Length::kMax, ++p;
-  else if (*p == 't') spec.length = Length::kPointerDiff, ++p;
+  if (p[0] == 'h' && p[1] == 'h') field.length = Length::kChar, p += 2;
+  else if (p[0] == 'l' && p[1] == 'l') field.length = Length::kLongLong, p += 2;
+  else if (*p == 'h') field.length = Length::kShort, ++p;
+  else if (*p == 'l') field.length = Length::kLong, ++p;
+  else if (*p == 'z') field.length = Length::kSize, ++p;
+  else if (*p == 'j') field.length = Length::kMax, ++p;
+  else if (*p == 't') field.length = Length::kPointerDiff, ++p;
   const char conversion = *p++;
   switch (conversion) {
     case 'd':
     case 'i': {
-      const std::intmax_t value = signedArgument(spec.length, args);
+      const std::intmax_t value = signedArgument(field.length, args);
       const std::uintmax_t magnitude = value < 0 ? 0 - static_cast<std::uintmax_t>(value) : static_cast<std::uintmax_t>(value);
-      const char sign = value < 0 ? '-' : spec.plus ? '+' : spec.space ? ' ' : 0;
-      putInteger(out, spec, conversion, magnitude, sign);
+      const char sign = value < 0 ? '-' : field.plus ? '+' : field.space ? ' ' : 0;
+      putInteger(out, field, conversion, magnitude, sign);
       return true;
     }
     case 'o':
       // The platforms differ on "%#.0o" of 0 (C says "0", MinGW's prints nothing): theirs.
-      if (spec.alternate) return false;
-      putInteger(out, spec, conversion, unsignedArgument(spec.length, args), 0);
+      if (field.alternate) return false;
+      putInteger(out, field, conversion, unsignedArgument(field.length, args), 0);
       return true;
     case 'u':
     case 'x':
     case 'X':
-      putInteger(out, spec, conversion, unsignedArgument(spec.length, args), 0);
+      putInteger(out, field, conversion, unsignedArgument(field.length, args), 0);
       return true;
     case 'c': {
-      if (spec.length != Length::kNone || spec.zero) return false;  // wide characters, '0' fill: the library's
+      if (field.length != Length::kNone || field.zero) return false;  // wide characters, '0' fill: the library's
       const char c = static_cast<char>(va_arg(args, int));
-      putPadded(out, spec, &c, 1);
+      putPadded(out, field, &c, 1);
       return true;
     }
     case 's': {
-      if (spec.length != Length::kNone || spec.zero) return false;
+      if (field.length != Length::kNone || field.zero) return false;
       const char* text = va_arg(args, const char*);
       if (text == nullptr) return false;  // the library's own "(null)"
       std::size_t length = 0;
-      if (spec.precision < 0) {
+      if (field.precision < 0) {
         length = std::strlen(text);
       } else {
-        const void* zero = std::memchr(text, '\0', static_cast<std::size_t>(spec.precision));
+        const void* zero = std::memchr(text, '\0', static_cast<std::size_t>(field.precision));
         length = zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - text)
-                                 : static_cast<std::size_t>(spec.precision);
+                                 : static_cast<std::size_t>(field.precision);
       }
-      putPadded(out, spec, text, length);
+      putPadded(out, field, text, length);
       return true;
     }
     case '%':

@@ -43,8 +43,9 @@ LPCWSTR standardCursor(std::u16string_view name) {
       {u"sizewe", IDC_SIZEWE},   {u"sizens", IDC_SIZENS},     {u"sizenwse", IDC_SIZENWSE},
       {u"sizenesw", IDC_SIZENESW}, {u"no", IDC_NO},           {u"help", IDC_HELP},
       {u"appstarting", IDC_APPSTARTING}, {u"uparrow", IDC_UPARROW}};
+  const std::u16string lower = lowerAscii(name);
   for (const auto& [known, id] : kNames) {
-    if (lowerAscii(name) == known) return id;
+    if (lower == known) return id;
   }
   int number = 0;
   for (char16_t c : name) {
@@ -169,7 +170,8 @@ VWindow* VHostWnd::windowAt(LPARAM point) const {
   return Root() ? WindowAtPoint(*Root(), GET_X_LPARAM(point), GET_Y_LPARAM(point)) : nullptr;
 }
 
-void VHostWnd::invalidate(const VWindow& window) {
+void VHostWnd::Invalidate(const VWindow& window) {
+  if (window_ == nullptr) return;  // a null handle would repaint the desktop
   const WindowRect& r = window.Rect();
   const RECT rect{r.left, r.top, r.right, r.bottom};
   InvalidateRect(window_, &rect, FALSE);
@@ -186,7 +188,7 @@ TTTOOLINFOW VHostWnd::tooltipTool() const {
 
 void VHostWnd::repaint(const MouseTracker::Changed& changed) {
   for (VWindow* window : changed) {
-    invalidate(*window);
+    Invalidate(*window);
     if (std::find(animating_.begin(), animating_.end(), window) == animating_.end()) animating_.push_back(window);
   }
   if (!animating_.empty()) SetTimer(window_, kAnimationTimer, kAnimationMillis, nullptr);
@@ -221,7 +223,7 @@ LRESULT VHostWnd::onNotify(const NMHDR& header) {
 void VHostWnd::animate() {
   std::erase_if(animating_, [this](VWindow* window) {
     const bool running = window->AdvanceAnimation();
-    invalidate(*window);
+    Invalidate(*window);
     return !running;
   });
   if (animating_.empty()) KillTimer(window_, kAnimationTimer);

@@ -57,6 +57,8 @@ class VHostWnd {
  protected:
   // The window's messages; what a derived window does not handle goes here.
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // Repaints `window`'s rectangle at the next paint (nothing once the window is gone).
+  void Invalidate(const VWindow& window);
   // After each paint (a derived window publishes its counters here).
   virtual void OnPainted() {}
   // EventCmd from a control; true when handled.
@@ -77,7 +79,6 @@ class VHostWnd {
   // animations (a button's fade) run.
   void repaint(const MouseTracker::Changed& changed);
   void animate();
-  void invalidate(const VWindow& window);
   // One tooltip tool over the whole window whose text is the hovered window's "tip".
   void createTooltip();
   TTTOOLINFOW tooltipTool() const;  // that tool: this window, id 1, the client rectangle

@@ -143,12 +143,15 @@ bool VWindow::styleAttribute(std::string_view name, std::u16string_view value) {
   const std::pair<const char*, std::u16string VwndStyle::*> fonts[] = {{"font", &VwndStyle::font},
                                                                         {"fontHover", &VwndStyle::fontHover},
                                                                         {"fontPush", &VwndStyle::fontPush},
-                                                                        {"fontDisable", &VwndStyle::fontDisable},
-                                                                        {"cursor", &VwndStyle::cursor}};
+                                                                        {"fontDisable", &VwndStyle::fontDisable}};
   for (const auto& [attribute, member] : fonts) {
     if (!xml::namesEqual(name, attribute)) continue;
     style_.*member = value;
     RequestParentLayout();  // a wrapped window measures its text in its font
+    return true;
+  }
+  if (xml::namesEqual(name, "cursor")) {
+    style_.cursor = value;
     return true;
   }
   return false;
