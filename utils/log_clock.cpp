@@ -28,9 +28,7 @@ class SystemClock final : public Clock {
 
   void sleepMillis(int millis) override { std::this_thread::sleep_for(std::chrono::milliseconds(millis)); }
 
-  void pollSleep(int millis, std::counting_semaphore<>& wake) override {
-    (void)wake.try_acquire_for(std::chrono::milliseconds(millis));
-  }
+  void pollSleep(int millis, WakeSignal& wake) override { (void)wake.waitFor(millis); }
 };
 
 }  // namespace

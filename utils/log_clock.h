@@ -3,7 +3,8 @@
 #pragma once
 
 #include <cstdint>
-#include <semaphore>
+
+#include "utils/wake_signal.h"
 
 namespace logq {
 
@@ -26,7 +27,7 @@ class Clock {
   virtual bool toLocal(std::int64_t seconds, LocalTime& out) = 0;
   virtual void sleepMillis(int millis) = 0;
   // The writer's pause between bursts: `millis`, or less once `wake` is released.
-  virtual void pollSleep(int millis, std::counting_semaphore<>& wake) = 0;
+  virtual void pollSleep(int millis, WakeSignal& wake) = 0;
 };
 
 // The system's clock, local time zone and sleep.

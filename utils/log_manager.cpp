@@ -104,12 +104,12 @@ bool LogManager::start() {
     return false;
   }
   wait();  // a writer of an earlier start has ended; collect it
-  started_ = std::make_unique<std::counting_semaphore<64>>(0);
+  started_ = std::make_unique<WakeSignal>();
   if (!ThreadHelper::start()) {
     std::fputs("logq: create logq thread error! \r\n", stdout);
     return false;
   }
-  return started_->try_acquire_for(std::chrono::milliseconds(3000));
+  return started_->waitFor(3000);
 }
 
 bool LogManager::stop() {
@@ -297,7 +297,7 @@ void LogManager::pushRecord(LogRecord* record, bool countPushed) {
     queueLength_.store(queued, std::memory_order_relaxed);
     if (countPushed) pushed_.fetch_add(1, std::memory_order_relaxed);
   }
-  if (queued >= kWakeMark && !wakePending_.exchange(true)) wake_.release();
+  if (queued >= kWakeMark && !wakePending_.exchange(true)) wake_.raise();
 }
 
 void LogManager::takeQueue(std::vector<LogRecord*>& batch) {

@@ -16,7 +16,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <semaphore>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -28,6 +27,7 @@
 #include "utils/log_clock.h"
 #include "utils/log_flavour.h"
 #include "utils/log_levels.h"
+#include "utils/wake_signal.h"
 
 namespace logq {
 
@@ -179,7 +179,7 @@ class LogManager final : public ThreadHelper, public ILogManager {
   LogEnvironment env_;
   LogFlavour* flavour_ = nullptr;
   std::atomic<bool> running_{false};
-  std::unique_ptr<std::counting_semaphore<64>> started_;
+  std::unique_ptr<WakeSignal> started_;  // new for each start: a late signal of a failed one is not taken
   std::atomic<std::int32_t> reloadInterval_{0};
   std::uint32_t checksum_ = 0;
   std::string pid_;
@@ -200,7 +200,7 @@ class LogManager final : public ThreadHelper, public ILogManager {
 
   std::mutex consoleLock_;
 
-  std::counting_semaphore<> wake_{0};
+  WakeSignal wake_;
   std::atomic<bool> wakePending_{false};
   struct CachedLocalTime {
     std::int64_t seconds = -1;

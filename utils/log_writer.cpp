@@ -102,7 +102,7 @@ void LogManager::logStartup() {
 void LogManager::run() {
   running_.store(true, std::memory_order_release);
   logStartup();
-  started_->release();
+  started_->raise();
 
   std::int32_t flushCounters[LOGGER_MAX] = {};
   std::int64_t lastReload = env_.clock->nowMillis() / 1000;

@@ -33,7 +33,7 @@ class FakeClock final : public Clock {
 
   void sleepMillis(int millis) override;
   // Wake-ups are ignored: the test steps the writer itself.
-  void pollSleep(int millis, std::counting_semaphore<>&) override { sleepMillis(millis); }
+  void pollSleep(int millis, WakeSignal&) override { sleepMillis(millis); }
 
   void setManual(bool manual) {
     std::lock_guard lock(mutex_);

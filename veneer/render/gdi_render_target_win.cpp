@@ -55,8 +55,6 @@ GdiRenderTarget::GdiRenderTarget(int width, int height, GdiFontCache& fonts)
   const BITMAPINFO info = dibInfo(width_, height_);
   void* bits = nullptr;
   if (!dc_) return;
-  sourceDc_.reset(CreateCompatibleDC(dc_.get()));
-  if (!sourceDc_) return;
   bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap_) return;
   pixels_ = static_cast<std::uint32_t*>(bits);
@@ -66,34 +64,55 @@ GdiRenderTarget::GdiRenderTarget(int width, int height, GdiFontCache& fonts)
 }
 
 GdiRenderTarget::~GdiRenderTarget() {
-  // The DCs let go of our objects before they are deleted (members end in reverse order).
-  if (sourceDc_ && oldSourceBitmap_ != nullptr) SelectObject(sourceDc_.get(), oldSourceBitmap_);
+  // The DC lets go of our objects before they are deleted (members end in reverse order).
   if (dc_) {
     if (oldFont_ != nullptr) SelectObject(dc_.get(), oldFont_);
     if (oldBitmap_ != nullptr) SelectObject(dc_.get(), oldBitmap_);
   }
 }
 
-HBITMAP GdiRenderTarget::picture(const IBitmap& bitmap, const WindowRect& source, int alpha) {
-  PictureKey key{&bitmap, bitmap.Pixels(), source.left, source.top, source.right, source.bottom, alpha};
-  if (auto found = pictures_.find(key); found != pictures_.end()) return static_cast<HBITMAP>(found->second.get());
-  if (pictures_.size() >= kMostPictures) {
-    if (oldSourceBitmap_ != nullptr) SelectObject(sourceDc_.get(), oldSourceBitmap_);
-    oldSourceBitmap_ = nullptr;
-    pictures_.clear();
-  }
-  common::UniqueGdiObject made =
-      premultipliedDib(dc_.get(), source.Width(), source.Height(), alpha,
-                       [&](int y) { return bitmap.Pixels() + (source.top + y) * bitmap.Width() + source.left; });
-  if (!made) return nullptr;
-  return static_cast<HBITMAP>(pictures_.emplace(std::move(key), std::move(made)).first->second.get());
+GdiRenderTarget::Picture::Picture(HDC compatible, common::UniqueGdiObject bitmap, int width, int height)
+    : bitmap_(std::move(bitmap)), dc_(CreateCompatibleDC(compatible)), width_(width), height_(height) {
+  if (bitmap_ && dc_) old_ = SelectObject(dc_.get(), bitmap_.get());
 }
 
-void GdiRenderTarget::blend(HBITMAP source, int width, int height, const WindowRect& to) {
-  HGDIOBJ previous = SelectObject(sourceDc_.get(), source);
-  if (oldSourceBitmap_ == nullptr) oldSourceBitmap_ = previous;
+GdiRenderTarget::Picture::~Picture() {
+  if (old_ != nullptr) SelectObject(dc_.get(), old_);
+}
+
+template <class Key, class Make>
+const GdiRenderTarget::Picture* GdiRenderTarget::kept(std::map<Key, std::unique_ptr<Picture>>& cache, Key key,
+                                                      Make make) {
+  if (auto found = cache.find(key); found != cache.end()) return found->second.get();
+  if (cache.size() >= kMostPictures) cache.clear();
+  std::unique_ptr<Picture> made = make();
+  if (!made->Valid()) return nullptr;
+  return cache.emplace(std::move(key), std::move(made)).first->second.get();
+}
+
+const GdiRenderTarget::Picture* GdiRenderTarget::picture(const IBitmap& bitmap, const WindowRect& source, int alpha) {
+  return kept(
+      pictures_, PictureKey{&bitmap, bitmap.Pixels(), source.left, source.top, source.right, source.bottom, alpha},
+      [&] {
+        return std::make_unique<Picture>(
+            dc_.get(),
+            premultipliedDib(dc_.get(), source.Width(), source.Height(), alpha,
+                             [&](int y) { return bitmap.Pixels() + (source.top + y) * bitmap.Width() + source.left; }),
+            source.Width(), source.Height());
+      });
+}
+
+const GdiRenderTarget::Picture* GdiRenderTarget::tint(std::uint32_t argb) {
+  return kept(tints_, argb, [&] {
+    return std::make_unique<Picture>(dc_.get(), premultipliedDib(dc_.get(), 1, 1, 255, [&](int) { return &argb; }),
+                                     1, 1);
+  });
+}
+
+void GdiRenderTarget::blend(const Picture& picture, const WindowRect& to) {
   const BLENDFUNCTION function{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  AlphaBlend(dc_.get(), to.left, to.top, to.Width(), to.Height(), sourceDc_.get(), 0, 0, width, height, function);
+  AlphaBlend(dc_.get(), to.left, to.top, to.Width(), to.Height(), picture.Dc(), 0, 0, picture.Width(),
+             picture.Height(), function);
 }
 
 void GdiRenderTarget::FillRect(const WindowRect& rect, Colour colour) {
@@ -106,10 +125,7 @@ void GdiRenderTarget::FillRect(const WindowRect& rect, Colour colour) {
     return;
   }
   // A see-through colour: one premultiplied pixel, stretched.
-  const common::UniqueGdiObject pixel = premultipliedDib(dc_.get(), 1, 1, 255, [&](int) { return &argb; });
-  if (pixel) blend(static_cast<HBITMAP>(pixel.get()), 1, 1, rect);
-  SelectObject(sourceDc_.get(), oldSourceBitmap_);  // the pixel goes now
-  oldSourceBitmap_ = nullptr;
+  if (const Picture* pixel = tint(argb)) blend(*pixel, rect);
 }
 
 void GdiRenderTarget::DrawBitmap(const IBitmap& bitmap, const WindowRect& source, const WindowRect& destination,
@@ -119,17 +135,17 @@ void GdiRenderTarget::DrawBitmap(const IBitmap& bitmap, const WindowRect& source
     return;
   }
   if (source.left < 0 || source.top < 0 || source.right > bitmap.Width() || source.bottom > bitmap.Height()) return;
-  HBITMAP made = picture(bitmap, source, alpha);
+  const Picture* made = picture(bitmap, source, alpha);
   if (made == nullptr) return;
   if (!tile) {
-    blend(made, source.Width(), source.Height(), destination);
+    blend(*made, destination);
     return;
   }
   PushClip(destination);
   for (int y = destination.top; y < destination.bottom; y += source.Height()) {
     for (int x = destination.left; x < destination.right; x += source.Width()) {
       const WindowRect cell{x, y, x + source.Width(), y + source.Height()};
-      if (Touches(cell)) blend(made, source.Width(), source.Height(), cell);
+      if (Touches(cell)) blend(*made, cell);
     }
   }
   PopClip();

@@ -2,12 +2,13 @@
 // which the host copies to the screen. A host keeps one target for as long as
 // its client area keeps its size and its scale: the pixels outside what a
 // paint redraws stay as they were, and every GDI object the drawing needs
-// (the blending DC, each picture's premultiplied copy, the fonts) is made once.
+// (each picture's premultiplied copy in a DC of its own, the fonts) is made once.
 #pragma once
 
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -43,20 +44,47 @@ class GdiRenderTarget final : public IRenderTarget {
   int Height() const { return height_; }
 
  private:
-  // A premultiplied copy of a part of a picture at an alpha, as a DIB section.
-  HBITMAP picture(const IBitmap& bitmap, const WindowRect& source, int alpha);
-  void blend(HBITMAP picture, int width, int height, const WindowRect& to);
+  // Premultiplied pixels as a DIB section, selected for good into a memory DC
+  // of their own, ready to blend: selecting a bitmap into a DC makes Wine
+  // select the DC's font again, and that reads the X resources files.
+  class Picture {
+   public:
+    Picture(HDC compatible, common::UniqueGdiObject bitmap, int width, int height);
+    ~Picture();
+    Picture(const Picture&) = delete;
+    Picture& operator=(const Picture&) = delete;
+    bool Valid() const { return old_ != nullptr; }
+    HDC Dc() const { return dc_.get(); }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
+   private:
+    common::UniqueGdiObject bitmap_;
+    common::UniqueMemoryDc dc_;  // ends before the bitmap it holds
+    HGDIOBJ old_ = nullptr;
+    int width_;
+    int height_;
+  };
+
+  // Found in `cache`, or made and kept there (a full cache starts again);
+  // nullptr when GDI has no room for it.
+  template <class Key, class Make>
+  static const Picture* kept(std::map<Key, std::unique_ptr<Picture>>& cache, Key key, Make make);
+  // A part of an image at an alpha.
+  const Picture* picture(const IBitmap& bitmap, const WindowRect& source, int alpha);
+  // One pixel of a see-through colour.
+  const Picture* tint(std::uint32_t argb);
+  void blend(const Picture& picture, const WindowRect& to);
   void applyClip();
 
   using PictureKey = std::tuple<const IBitmap*, const std::uint32_t*, int, int, int, int, int>;
   common::UniqueMemoryDc dc_;
   common::UniqueGdiObject bitmap_;
-  common::UniqueMemoryDc sourceDc_;  // holds one picture at a time for AlphaBlend
-  std::map<PictureKey, common::UniqueGdiObject> pictures_;
+  std::map<PictureKey, std::unique_ptr<Picture>> pictures_;
+  std::map<std::uint32_t, std::unique_ptr<Picture>> tints_;
   GdiFontCache& fonts_;
-  HGDIOBJ oldBitmap_ = nullptr;        // selected back before the DC goes
-  HGDIOBJ oldSourceBitmap_ = nullptr;  // likewise for the blending DC
-  HGDIOBJ oldFont_ = nullptr;          // likewise, once a font of the cache was selected
+  HGDIOBJ oldBitmap_ = nullptr;  // selected back before the DC goes
+  HGDIOBJ oldFont_ = nullptr;    // likewise, once a font of the cache was selected
   HFONT currentFont_ = nullptr;
   std::uint32_t* pixels_ = nullptr;
   int width_;
