@@ -104,7 +104,6 @@ bool VHostWnd::Create(pugi::xml_node veneerElement, int x, int y, HWND parent) {
   SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&VHostWnd::windowProc));
   if (exStyle & WS_EX_LAYERED) SetLayeredWindowAttributes(window_, 0, static_cast<BYTE>(a.alpha), LWA_ALPHA);
   setIcons();
-  createTooltip();
   layout();
   return true;
 }
@@ -194,9 +193,29 @@ void VHostWnd::repaint(const MouseTracker::Changed& changed) {
   if (!animating_.empty()) SetTimer(window_, kAnimationTimer, kAnimationMillis, nullptr);
 }
 
+namespace {
+
+// The common controls are loaded when the first tooltip is made, not with
+// the program: under Wine their start (the tooltip class and the theming
+// engine) took about 50 ms before a window could paint. The library stays
+// loaded until the program ends; its classes are registered for good.
+bool loadCommonControls() {
+  static const common::UniqueModule library(LoadLibraryW(L"comctl32.dll"));
+  using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  const auto init = library ? reinterpret_cast<Init>(
+                                  reinterpret_cast<void*>(GetProcAddress(library.get(), "InitCommonControlsEx")))
+                            : nullptr;
+  const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+  return init != nullptr && init(&controls) != FALSE;
+}
+
+}  // namespace
+
+// Made when the mouse first moves over the window: nobody hovers a window
+// that has not painted yet.
 void VHostWnd::createTooltip() {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&controls);
+  tooltipTried_ = true;
+  if (!loadCommonControls()) return;
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
@@ -266,6 +285,7 @@ void VHostWnd::relayToTooltip(UINT message, WPARAM wParam, LPARAM lParam) const 
 
 LRESULT VHostWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_MOUSEMOVE || message == WM_LBUTTONDOWN || message == WM_LBUTTONUP) {
+    if (!tooltipTried_) createTooltip();
     relayToTooltip(message, wParam, lParam);
   }
   switch (message) {

@@ -95,6 +95,7 @@ class VHostWnd {
   bool trackingLeave_ = false;
   std::vector<VWindow*> animating_;  // windows whose animation runs on the host's timer
   HWND tooltip_ = nullptr;           // owned by the window: ends with it
+  bool tooltipTried_ = false;        // made (or failed) once, at the first mouse message
   std::wstring tipText_;             // what the tooltip shows, kept while it asks
   GdiFontCache fonts_;  // every font the tree draws in, at the current scale
   std::unique_ptr<GdiRenderTarget> backBuffer_;  // the window as last painted; made again for a new size or scale
