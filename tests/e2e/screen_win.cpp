@@ -10,38 +10,54 @@
 
 namespace e2e {
 
-Screenshot captureWindow(HWND window) {
+WindowSampler::WindowSampler() : screen_(GetDC(nullptr)) {}
+
+WindowSampler::~WindowSampler() {
+  if (old_ != nullptr) SelectObject(memory_.get(), old_);
+  if (screen_ != nullptr) ReleaseDC(nullptr, screen_);
+}
+
+bool WindowSampler::prepare(int width, int height) {
+  if (bits_ != nullptr && width == width_ && height == height_) return true;
+  if (old_ != nullptr) SelectObject(memory_.get(), old_);
+  old_ = nullptr;
+  bits_ = nullptr;
+  bitmap_.reset();
+  if (!memory_) memory_.reset(CreateCompatibleDC(screen_));
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  bitmap_.reset(CreateDIBSection(screen_, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!memory_ || !bitmap_ || bits == nullptr) return false;
+  old_ = SelectObject(memory_.get(), bitmap_.get());
+  bits_ = static_cast<const std::uint32_t*>(bits);
+  width_ = width;
+  height_ = height;
+  return true;
+}
+
+Screenshot WindowSampler::capture(HWND window) {
   RECT r{};
   GetWindowRect(window, &r);
   Screenshot shot;
   shot.width = r.right - r.left;
   shot.height = r.bottom - r.top;
-  if (shot.width <= 0 || shot.height <= 0) return shot;
-  HDC screen = GetDC(nullptr);
-  common::UniqueMemoryDc memory(CreateCompatibleDC(screen));
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = shot.width;
-  info.bmiHeader.biHeight = -shot.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  common::UniqueGdiObject bitmap(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (memory && bitmap && bits != nullptr) {
-    HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
-    BitBlt(memory.get(), 0, 0, shot.width, shot.height, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    SelectObject(memory.get(), old);
-    const auto* p = static_cast<const std::uint32_t*>(bits);
-    shot.pixels.resize(static_cast<std::size_t>(shot.width) * static_cast<std::size_t>(shot.height));
-    for (std::size_t i = 0; i < shot.pixels.size(); ++i) {
-      const std::uint32_t v = p[i];  // 0x00RRGGBB
-      shot.pixels[i] = RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
-    }
+  if (shot.width <= 0 || shot.height <= 0 || screen_ == nullptr || !prepare(shot.width, shot.height)) return shot;
+  BitBlt(memory_.get(), 0, 0, shot.width, shot.height, screen_, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  shot.pixels.resize(static_cast<std::size_t>(shot.width) * static_cast<std::size_t>(shot.height));
+  for (std::size_t i = 0; i < shot.pixels.size(); ++i) {
+    const std::uint32_t v = bits_[i];  // 0x00RRGGBB
+    shot.pixels[i] = RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
   }
-  ReleaseDC(nullptr, screen);
   return shot;
 }
+
+Screenshot captureWindow(HWND window) { return WindowSampler().capture(window); }
 
 bool Screenshot::save(const std::wstring& path) const {
   const int stride = (width * 3 + 3) & ~3;

@@ -4,8 +4,11 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "common/unique_handle_win.h"
 
 namespace e2e {
 
@@ -21,6 +24,31 @@ struct Screenshot {
 
 // The screen's pixels inside `window`'s outer rectangle.
 Screenshot captureWindow(HWND window);
+
+// Captures windows again and again with the same screen DC, memory DC and
+// DIB section: an observer that samples a window 25 times a second must
+// cost the program it measures as little as it can, and under Wine every DC
+// made, selected into and released is several wineserver round trips.
+class WindowSampler {
+ public:
+  WindowSampler();
+  ~WindowSampler();
+  WindowSampler(const WindowSampler&) = delete;
+  WindowSampler& operator=(const WindowSampler&) = delete;
+
+  Screenshot capture(HWND window);
+
+ private:
+  bool prepare(int width, int height);  // a DIB section of that size selected
+
+  HDC screen_;  // released by the destructor
+  common::UniqueMemoryDc memory_;
+  common::UniqueGdiObject bitmap_;
+  HGDIOBJ old_ = nullptr;
+  const std::uint32_t* bits_ = nullptr;
+  int width_ = 0;
+  int height_ = 0;
+};
 
 // Where the scenario tests put their screenshots (created when missing).
 std::wstring screenshotFolder();

@@ -158,8 +158,9 @@ int main() {
   std::uint64_t lastCaption = 0, lastBar = 0;
   int shotIndex = 0;
   e2e::UpdaterPage page = e2e::UpdaterPage::kUnknown;
+  e2e::WindowSampler sampler;
   while (WaitForSingleObject(process.handle.get(), 0) == WAIT_TIMEOUT) {
-    const e2e::Screenshot shot = e2e::captureWindow(window);
+    const e2e::Screenshot shot = sampler.capture(window);
     const double now = millisSince(start);
     page = e2e::updaterPageOf(shot);
     if (page == e2e::UpdaterPage::kUnknown) {
