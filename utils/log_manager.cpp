@@ -62,8 +62,12 @@ LogManager::LogManager(LogEnvironment environment)
 LogManager::~LogManager() {
   if (running()) stop();
   wait();
-  for (LogRecord* r : queue_) delete r;  // records that no writer took
-  for (LogRecord* r : pool_) delete r;
+  for (RecordNode* n = queueHead_.exchange(nullptr); n != nullptr;) {  // records that no writer took
+    RecordNode* next = n->next;
+    delete n;
+    n = next;
+  }
+  for (LogRecord* r : pool_) deleteRecord(r);
   for (LoggerEntry& entry : loggers_) closeFile(entry);
 }
 
@@ -118,7 +122,7 @@ bool LogManager::stop() {
   running_.store(false, std::memory_order_release);
   wait();
   std::lock_guard lock(poolLock_);
-  for (LogRecord* r : pool_) delete r;
+  for (LogRecord* r : pool_) deleteRecord(r);
   pool_.clear();
   poolSize_ = 0;
   return true;
@@ -155,7 +159,7 @@ void LogManager::throttle(std::size_t queued) {
 
 void LogManager::releaseThreadRecords() {
   std::vector<LogRecord*>& own = threadRecords();
-  for (LogRecord* r : own) delete r;
+  for (LogRecord* r : own) deleteRecord(r);
   own.clear();
 }
 
@@ -175,7 +179,7 @@ LogRecord* LogManager::makeRecord(int id, int level) {
     record = own.back();
     own.pop_back();
   } else {
-    record = new LogRecord;  // not zero-filled: the header is written next
+    record = newRecord();
   }
   record->loggerId = id;
   record->level = level;
@@ -288,23 +292,33 @@ bool LogManager::submitRecord(LogRecord* record, const char* file, int line) {
   return true;
 }
 
+// Producers push onto a lock-free stack, newest first, and never wait for
+// one another or for the writer: one exchange on the head (where a shared
+// lock and vector made each push meet the writer's cache lines and, now and
+// then, its lock). The length is counted before the record is pushed, so
+// that it never drops below what the queue holds.
 void LogManager::pushRecord(LogRecord* record, bool countPushed) {
-  std::size_t queued = 0;
-  {
-    std::lock_guard lock(queueLock_);
-    queue_.push_back(record);
-    queued = queue_.size();
-    queueLength_.store(queued, std::memory_order_relaxed);
-    if (countPushed) pushed_.fetch_add(1, std::memory_order_relaxed);
+  const std::size_t queued = queueLength_.fetch_add(1, std::memory_order_relaxed) + 1;
+  if (countPushed) pushed_.fetch_add(1, std::memory_order_relaxed);
+  RecordNode* node = nodeOf(record);
+  node->next = queueHead_.load(std::memory_order_relaxed);
+  while (!queueHead_.compare_exchange_weak(node->next, node, std::memory_order_release, std::memory_order_relaxed)) {
   }
-  if (queued >= kWakeMark && !wakePending_.exchange(true)) wake_.raise();
+  // Read before it is exchanged: under a flood it stays raised, and a read
+  // leaves its cache line shared where an exchange would take it over.
+  if (queued >= kWakeMark && !wakePending_.load(std::memory_order_relaxed) && !wakePending_.exchange(true)) {
+    wake_.raise();
+  }
 }
 
+// The whole stack at once, turned back into the order it was pushed in.
 void LogManager::takeQueue(std::vector<LogRecord*>& batch) {
   batch.clear();
-  std::lock_guard lock(queueLock_);
-  batch.swap(queue_);
-  queueLength_.store(0, std::memory_order_relaxed);
+  for (RecordNode* n = queueHead_.exchange(nullptr, std::memory_order_acquire); n != nullptr; n = n->next) {
+    batch.push_back(&n->record);
+  }
+  std::reverse(batch.begin(), batch.end());
+  queueLength_.fetch_sub(batch.size(), std::memory_order_relaxed);
 }
 
 void LogManager::returnToPool(std::vector<LogRecord*>& records) {
@@ -326,7 +340,7 @@ void LogManager::returnToPool(std::vector<LogRecord*>& records) {
     }
     poolSize_ = pool_.size();
   }
-  for (LogRecord* r : records) delete r;  // outside the lock
+  for (LogRecord* r : records) deleteRecord(r);  // outside the lock
   records.clear();
 }
 
@@ -338,7 +352,7 @@ void LogManager::freeRecord(LogRecord* record) {
     return;
   }
   if (poolSize() >= kPoolMax) {
-    delete record;
+    deleteRecord(record);
     return;
   }
   std::lock_guard lock(poolLock_);

@@ -27,6 +27,7 @@
 #include "utils/log_clock.h"
 #include "utils/log_flavour.h"
 #include "utils/log_levels.h"
+#include "utils/record_node.h"
 #include "utils/wake_signal.h"
 
 namespace logq {
@@ -191,12 +192,13 @@ class LogManager final : public ThreadHelper, public ILogManager {
   std::atomic<int> lastId_{0};
   LoggerEntry loggers_[LOGGER_MAX];
 
-  std::mutex queueLock_;
-  std::vector<LogRecord*> queue_;  // oldest first; the writer takes it whole
-  std::mutex poolLock_;            // apart from the queue's: producers and the writer meet less
+  // What every push changes, on a cache line of its own.
+  alignas(64) std::atomic<RecordNode*> queueHead_{nullptr};  // the newest record; the writer takes them all
+  std::atomic<std::size_t> queueLength_{0};  // at least what the queue holds
+  std::atomic<std::uint64_t> pushed_{0};
+  alignas(64) std::mutex poolLock_;
   std::vector<LogRecord*> pool_;
-  std::atomic<std::size_t> queueLength_{0};  // mirrors of the sizes, read without the lock
-  std::atomic<std::size_t> poolSize_{0};
+  std::atomic<std::size_t> poolSize_{0};  // mirrors the pool's size, read without the lock
 
   std::mutex consoleLock_;
 
@@ -210,7 +212,6 @@ class LogManager final : public ThreadHelper, public ILogManager {
 
   std::atomic<std::uint64_t> writeCount_{0};
   std::atomic<std::uint64_t> writeBytes_{0};
-  std::atomic<std::uint64_t> pushed_{0};
   std::atomic<std::uint64_t> popped_{0};
 };
 

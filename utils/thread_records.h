@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "utils/log_record.h"
+#include "utils/record_node.h"
 
 namespace logq {
 

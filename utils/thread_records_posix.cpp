@@ -6,7 +6,7 @@ namespace {
 struct ThreadRecords {
   std::vector<LogRecord*> free;
   ~ThreadRecords() {
-    for (LogRecord* r : free) delete r;
+    for (LogRecord* r : free) deleteRecord(r);
   }
 };
 

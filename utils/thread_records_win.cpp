@@ -11,7 +11,7 @@ namespace {
 void WINAPI releaseRecords(void* data) {
   auto* records = static_cast<std::vector<LogRecord*>*>(data);
   if (records == nullptr) return;
-  for (LogRecord* r : *records) delete r;
+  for (LogRecord* r : *records) deleteRecord(r);
   delete records;
 }
 

@@ -1,7 +1,11 @@
 // The writer's files: names, roll-over by day and by size, old-file deletion.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "utils/log_format.h"
 #include "utils/log_manager.h"
@@ -58,6 +62,33 @@ TEST_F(LogWriterTest, PoolHoldsABurstUntilAnIdlePoll) {
   EXPECT_GE(manager.poolSize(), 500u);
   clock.advancePoll();
   EXPECT_EQ(manager.poolSize(), LogManager::kPoolMax);
+}
+
+// Records logged by several threads at once all arrive, each thread's in the
+// order it logged them.
+TEST_F(LogWriterTest, ConcurrentProducersLoseNothingAndKeepTheirOrder) {
+  constexpr int kThreads = 4;
+  constexpr int kEach = 2000;
+  std::vector<std::thread> producers;
+  for (int t = 0; t < kThreads; ++t) {
+    producers.emplace_back([this, t] {
+      for (int i = 0; i < kEach; ++i) logFormat(manager, kMainLoggerId, LOG_ERROR, "main", 42, "thread %d record %d", t, i);
+    });
+  }
+  for (std::thread& p : producers) p.join();
+  clock.advancePoll();
+  ASSERT_EQ(folder.files().size(), 1u);
+  std::istringstream lines(folder.read(*folder.files().begin()));
+  int next[kThreads] = {};
+  for (std::string line; std::getline(lines, line);) {
+    int t = -1, i = -1;
+    const std::size_t at = line.find("thread ");
+    if (at == std::string::npos || std::sscanf(line.c_str() + at, "thread %d record %d", &t, &i) != 2) continue;
+    ASSERT_TRUE(t >= 0 && t < kThreads) << line;
+    EXPECT_EQ(i, next[t]) << line;
+    next[t] = i + 1;
+  }
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(next[t], kEach) << "thread " << t;
 }
 
 // After midnight the next record opens a new file with index 000 and the new date.
