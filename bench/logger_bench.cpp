@@ -180,12 +180,24 @@ Measured runChild(const std::string& kind, const std::string& name, int threads,
   return m;
 }
 
-template <class Field>
-double medianOf(std::vector<Measured>& runs, Field field) {
-  std::vector<double> values;
-  for (const Measured& m : runs) values.push_back(field(m));
+double median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
+}
+
+template <class Field>
+double medianOf(const std::vector<Measured>& runs, Field field) {
+  std::vector<double> values;
+  for (const Measured& m : runs) values.push_back(field(m));
+  return median(std::move(values));
+}
+
+// The median over the repeats of ours / theirs, each ratio taken within one repeat.
+template <class Field>
+double medianRatio(const std::vector<Measured>& ours, const std::vector<Measured>& theirs, Field field) {
+  std::vector<double> ratios;
+  for (std::size_t i = 0; i < ours.size() && i < theirs.size(); ++i) ratios.push_back(field(ours[i]) / field(theirs[i]));
+  return median(std::move(ratios));
 }
 
 struct Summary {
@@ -193,20 +205,17 @@ struct Summary {
   bool ok = false;
 };
 
-// The median of several runs of a scenario: this machine's two cores make single runs noisy.
-Summary scenario(const std::string& kind, const std::string& name, int threads, const fs::path& root, int repeats) {
-  std::vector<Measured> runs;
+// The medians of several runs of a scenario: this machine's two cores make single runs noisy.
+Summary summarize(const std::string& kind, const std::string& name, int threads, const std::vector<Measured>& runs) {
   long lostRuns = 0;
   const long expected =
       kind == "latency" ? static_cast<long>(kLatencyMessagesPerThread) * threads : kThroughputMessages;
-  for (int i = 0; i < repeats; ++i) {
-    Measured m = runChild(kind, name, threads, root);
+  for (const Measured& m : runs) {
     if (!m.ok) {
       std::printf("%-10s %-7s %d threads: failed\n", kind.c_str(), name.c_str(), threads);
       return {};
     }
     if (m.result.lines < expected) ++lostRuns;  // logq adds its own start-up records
-    runs.push_back(m);
   }
   if (kind == "latency") {
     std::printf("%-10s %-7s %d threads: median %6.0f ns  p99 %7.0f ns", kind.c_str(), name.c_str(), threads,
@@ -245,15 +254,24 @@ int main(int argc, char** argv) {
   std::printf("machine: %u hardware threads; files in %s\n", std::thread::hardware_concurrency(), root.c_str());
   for (const char* kind : {"latency", "throughput"}) {
     for (int threads : {1, 4}) {
-      const Summary logq = scenario(kind, "logq", threads, root, repeats);
-      const Summary spd = scenario(kind, "spdlog", threads, root, repeats);
+      // Side by side: each repeat runs both loggers, one after the other, so
+      // that a ratio compares runs of the same moment of a drifting machine.
+      std::vector<Measured> ours, theirs;
+      for (int i = 0; i < repeats; ++i) {
+        ours.push_back(runChild(kind, "logq", threads, root));
+        theirs.push_back(runChild(kind, "spdlog", threads, root));
+      }
+      const Summary logq = summarize(kind, "logq", threads, ours);
+      const Summary spd = summarize(kind, "spdlog", threads, theirs);
       if (!logq.ok || !spd.ok || spd.median < 0) continue;
       if (std::string(kind) == "latency") {
-        std::printf("  logq / spdlog, %d threads: median %.2f (goal: 1.00 or less)  p99 %.2f (goal: 1.00 or less)",
-                    threads, logq.median / spd.median, logq.p99 / spd.p99);
+        std::printf("  logq / spdlog, %d threads, median of each run's ratio: median %.2f (goal: 1.00 or less)  "
+                    "p99 %.2f (goal: 1.00 or less)",
+                    threads, medianRatio(ours, theirs, [](const Measured& m) { return m.result.medianNs; }),
+                    medianRatio(ours, theirs, [](const Measured& m) { return m.result.p99Ns; }));
       } else {
-        std::printf("  logq / spdlog, %d threads: throughput %.1f times (goal: 3 or more)", threads,
-                    logq.rate / spd.rate);
+        std::printf("  logq / spdlog, %d threads, median of each run's ratio: throughput %.1f times (goal: 3 or more)",
+                    threads, medianRatio(ours, theirs, [](const Measured& m) { return m.result.messagesPerSecond; }));
       }
       std::printf("  peak memory %.0f / %.0f MB\n", logq.peakMb, spd.peakMb);
     }
