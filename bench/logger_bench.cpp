@@ -265,12 +265,12 @@ int main(int argc, char** argv) {
       const Summary spd = summarize(kind, "spdlog", threads, theirs);
       if (!logq.ok || !spd.ok || spd.median < 0) continue;
       if (std::string(kind) == "latency") {
-        std::printf("  logq / spdlog, %d threads, median of each run's ratio: median %.2f (goal: 1.00 or less)  "
+        std::printf("  logq / spdlog, %d threads, median of the ratios of the runs: median %.2f (goal: 1.00 or less)  "
                     "p99 %.2f (goal: 1.00 or less)",
                     threads, medianRatio(ours, theirs, [](const Measured& m) { return m.result.medianNs; }),
                     medianRatio(ours, theirs, [](const Measured& m) { return m.result.p99Ns; }));
       } else {
-        std::printf("  logq / spdlog, %d threads, median of each run's ratio: throughput %.1f times (goal: 3 or more)",
+        std::printf("  logq / spdlog, %d threads, median of the ratios of the runs: throughput %.1f times (goal: 3 or more)",
                     threads, medianRatio(ours, theirs, [](const Measured& m) { return m.result.messagesPerSecond; }));
       }
       std::printf("  peak memory %.0f / %.0f MB\n", logq.peakMb, spd.peakMb);

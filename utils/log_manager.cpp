@@ -293,9 +293,9 @@ bool LogManager::submitRecord(LogRecord* record, const char* file, int line) {
 }
 
 // Producers push onto a lock-free stack, newest first, and never wait for
-// one another or for the writer: one exchange on the head (where a shared
-// lock and vector made each push meet the writer's cache lines and, now and
-// then, its lock). The length is counted before the record is pushed, so
+// one another or for the writer: one compare-and-swap on the head (where a
+// lock and a vector shared with the writer made each push meet the writer's
+// cache lines and, now and then, its lock). The length is counted before the record is pushed, so
 // that it never drops below what the queue holds.
 void LogManager::pushRecord(LogRecord* record, bool countPushed) {
   const std::size_t queued = queueLength_.fetch_add(1, std::memory_order_relaxed) + 1;
