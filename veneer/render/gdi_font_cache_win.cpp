@@ -49,6 +49,37 @@ LOGFONTW LogFontFor(const FontDescription& font, const std::wstring& face) {
   return log;
 }
 
+GdiFontCache::~GdiFontCache() { deselectMeasuringFont(); }
+
+void GdiFontCache::Clear() {
+  deselectMeasuringFont();
+  fonts_.clear();
+}
+
+void GdiFontCache::deselectMeasuringFont() {
+  if (measuringFont_ != nullptr) SelectObject(measuring_.get(), measuringDefault_);
+  measuringFont_ = nullptr;
+}
+
+LayoutSize GdiFontCache::Measure(std::u16string_view text, const FontDescription& description) {
+  if (!measuring_) measuring_.reset(CreateCompatibleDC(nullptr));
+  if (!measuring_) return {};
+  HFONT font = Get(description);
+  if (font != measuringFont_) {
+    // A font GDI could not make is measured in the DC's own, as before any was selected.
+    HGDIOBJ wanted = font != nullptr ? static_cast<HGDIOBJ>(font) : measuringDefault_;
+    if (wanted != nullptr) {
+      HGDIOBJ previous = SelectObject(measuring_.get(), wanted);
+      if (measuringDefault_ == nullptr) measuringDefault_ = previous;
+    }
+    measuringFont_ = font;
+  }
+  const std::wstring wide = common::toWide(text);
+  SIZE size{};
+  GetTextExtentPoint32W(measuring_.get(), wide.c_str(), static_cast<int>(wide.size()), &size);
+  return LayoutSize{size.cx, size.cy};
+}
+
 HFONT GdiFontCache::Get(const FontDescription& font) {
   Key key{font.face, font.height, font.bold, font.italic, font.underline, font.strike, font.charset};
   auto found = fonts_.find(key);

@@ -199,15 +199,4 @@ bool GdiRenderTarget::Touches(const WindowRect& rect) const {
   return rect.left < c.right && rect.right > c.left && rect.top < c.bottom && rect.bottom > c.top;
 }
 
-LayoutSize MeasureTextGdi(std::u16string_view text, HFONT font) {
-  common::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
-  if (!dc) return {};
-  HGDIOBJ old = font != nullptr ? SelectObject(dc.get(), font) : nullptr;
-  const std::wstring wide = common::toWide(text);
-  SIZE size{};
-  GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size);
-  if (old != nullptr) SelectObject(dc.get(), old);
-  return LayoutSize{size.cx, size.cy};
-}
-
 }  // namespace veneer

@@ -92,9 +92,6 @@ class GdiRenderTarget final : public IRenderTarget {
   std::vector<WindowRect> clips_;  // each the intersection of those pushed before
 };
 
-// Measures a single line of text as GDI draws it in `font`.
-LayoutSize MeasureTextGdi(std::u16string_view text, HFONT font);
-
 }  // namespace veneer
 
 namespace veneer {

@@ -58,12 +58,13 @@ LPCWSTR standardCursor(std::u16string_view name) {
 }  // namespace
 
 VHostWnd::VHostWnd(VUiContext& ui, const VObjectFactoryMgr& registry, std::wstring className)
-    : ui_(ui), registry_(registry), className_(std::move(className)) {
+    : ui_(ui),
+      registry_(registry),
+      className_(std::move(className)),
+      fonts_(ui.Definitions() ? ui.Definitions()->font.face : DefaultFont{}.face) {
   host_.ui = &ui;
-  const VUiDefinitions* definitions = ui.Definitions();
-  fonts_ = GdiFontCache(definitions ? definitions->font.face : DefaultFont{}.face);
   host_.measureText = [this](std::u16string_view text, const FontDescription& font, int) {
-    return MeasureTextGdi(text, fonts_.Get(font));
+    return fonts_.Measure(text, font);
   };
   host_.onCommand = [this](int id, std::u16string_view name) {
     if (!OnCommand(id, name) && onCommand) onCommand(id, name);
