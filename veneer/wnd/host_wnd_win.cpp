@@ -55,6 +55,20 @@ LPCWSTR standardCursor(std::u16string_view name) {
   return !name.empty() && number < 65536 ? MAKEINTRESOURCEW(number) : nullptr;
 }
 
+// The common controls are loaded when the first tooltip is made, not with
+// the program: under Wine their start (the tooltip class and the theming
+// engine) took about 50 ms before a window could paint. The library stays
+// loaded until the program ends; its classes are registered for good.
+bool loadCommonControls() {
+  static const common::UniqueModule library(LoadLibraryW(L"comctl32.dll"));
+  using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  const auto init = library ? reinterpret_cast<Init>(
+                                  reinterpret_cast<void*>(GetProcAddress(library.get(), "InitCommonControlsEx")))
+                            : nullptr;
+  const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+  return init != nullptr && init(&controls) != FALSE;
+}
+
 }  // namespace
 
 VHostWnd::VHostWnd(VUiContext& ui, const VObjectFactoryMgr& registry, std::wstring className)
@@ -193,24 +207,6 @@ void VHostWnd::repaint(const MouseTracker::Changed& changed) {
   }
   if (!animating_.empty()) SetTimer(window_, kAnimationTimer, kAnimationMillis, nullptr);
 }
-
-namespace {
-
-// The common controls are loaded when the first tooltip is made, not with
-// the program: under Wine their start (the tooltip class and the theming
-// engine) took about 50 ms before a window could paint. The library stays
-// loaded until the program ends; its classes are registered for good.
-bool loadCommonControls() {
-  static const common::UniqueModule library(LoadLibraryW(L"comctl32.dll"));
-  using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-  const auto init = library ? reinterpret_cast<Init>(
-                                  reinterpret_cast<void*>(GetProcAddress(library.get(), "InitCommonControlsEx")))
-                            : nullptr;
-  const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
-  return init != nullptr && init(&controls) != FALSE;
-}
-
-}  // namespace
 
 // Made when the mouse first moves over the window: nobody hovers a window
 // that has not painted yet.
