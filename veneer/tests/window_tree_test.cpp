@@ -151,6 +151,8 @@ TEST_F(WindowTreeTest, TabControl) {
   EXPECT_EQ(tabs->CurSel(), 1);
   EXPECT_FALSE(tabs->GetPage(0)->Visible());
   EXPECT_TRUE(tabs->GetPage(1)->Visible());
+  root().Move(WindowRect{0, 0, 300, 200});
+  EXPECT_FALSE(tabs->NeedsLayout());  // laid out by its own rule, and done with it
   std::vector<std::string> events;
   tabs->onSelChanging = [&](int from, int to) {
     events.push_back("changing " + std::to_string(from) + ">" + std::to_string(to));

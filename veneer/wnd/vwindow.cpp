@@ -188,7 +188,7 @@ std::u16string VWindow::Translated(std::u16string_view text) const {
 
 void VWindow::LayoutIfNeeded() {
   if (layoutDirty_) {
-    LayoutChildren();  // moves every child, which lays out its own children
+    layOut();  // moves every child, which lays out its own children
     return;
   }
   for (const auto& child : children_) child->LayoutIfNeeded();
@@ -227,7 +227,14 @@ LayoutSize VWindow::DesiredSize(int availableWidth, int availableHeight) const {
 
 void VWindow::Move(const WindowRect& rect) {
   rect_ = rect;
+  layOut();
+}
+
+// The flag is cleared here, not by each arrangement: a control with its own
+// (the tab control) stayed dirty and was laid out again at every paint.
+void VWindow::layOut() {
   LayoutChildren();
+  layoutDirty_ = false;
 }
 
 void VWindow::MoveTo(int x, int y, int width, int height) {
@@ -264,7 +271,6 @@ void VWindow::LayoutChildren() {
     placed[i]->Move(WindowRect{r.left.value_or(rect_.left), r.top.value_or(rect_.top), r.right.value_or(rect_.left),
                                r.bottom.value_or(rect_.top)});
   }
-  layoutDirty_ = false;
 }
 
 VWindow* VWindow::findByName(std::u16string_view name, int depth) const {

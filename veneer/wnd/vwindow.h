@@ -177,6 +177,7 @@ class VWindow {
   std::vector<VWindow*> PlacedChildren() const;
 
  private:
+  void layOut();  // LayoutChildren, and the window no longer needs a layout
   friend class VObjectFactoryMgr;  // makes plain windows
   bool windowAttribute(std::string_view name, std::u16string_view value);
   bool styleAttribute(std::string_view name, std::u16string_view value);
