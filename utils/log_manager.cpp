@@ -178,6 +178,7 @@ LogRecord* LogManager::makeRecord(int id, int level) {
   if (!own.empty()) {
     record = own.back();
     own.pop_back();
+    if (!own.empty()) prefetchNodeForWriting(own.back());  // the next call's record
   } else {
     record = newRecord();
   }

@@ -12,6 +12,8 @@ namespace {
 
 constexpr char kSource[] = "utils/log_writer";
 constexpr int kPollMillis = 100;
+// How many records ahead of the one being written the writer asks for.
+constexpr std::size_t kPrefetchAhead = 2;
 
 // Console character attributes by level (blue 1, green 2, red 4).
 std::uint16_t levelColour(int level) {
@@ -113,7 +115,10 @@ void LogManager::run() {
     bool handled = false;
     for (takeQueue(batch); !batch.empty(); takeQueue(batch)) {
       BatchCounts counts;
-      for (LogRecord* record : batch) handleRecord(record, flushCounters, done, counts);
+      for (std::size_t i = 0; i < batch.size(); ++i) {
+        if (i + kPrefetchAhead < batch.size()) prefetchNodeForReading(batch[i + kPrefetchAhead]);
+        handleRecord(batch[i], flushCounters, done, counts);
+      }
       popped_.fetch_add(counts.popped, std::memory_order_relaxed);
       writeCount_.fetch_add(counts.written, std::memory_order_relaxed);
       writeBytes_.fetch_add(counts.bytes, std::memory_order_relaxed);

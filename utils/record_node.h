@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <type_traits>
 
+#include "utils/cache_prefetch.h"
 #include "utils/log_record.h"
 
 namespace logq {
@@ -28,5 +29,12 @@ inline RecordNode* nodeOf(LogRecord* record) {
 }
 
 inline void deleteRecord(LogRecord* record) { delete nodeOf(record); }
+
+// The first lines of a node: its link, the record's header and the start of
+// its text, where a typical message ends.
+constexpr std::size_t kNodeHeadBytes = 256;
+
+inline void prefetchNodeForWriting(LogRecord* record) { prefetchForWriting(nodeOf(record), kNodeHeadBytes); }
+inline void prefetchNodeForReading(LogRecord* record) { prefetchForReading(nodeOf(record), kNodeHeadBytes); }
 
 }  // namespace logq
