@@ -1,9 +1,11 @@
 // ResourceIds, the folder provider and the provider list.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "common/utf.h"
+#include "veneer/res/background_decoding.h"
 #include "veneer/res/res_provider_files.h"
 #include "veneer/res/res_provider_mgr.h"
 #include "veneer/res/resource_id.h"
@@ -123,6 +125,46 @@ TEST(ProviderList, ImagesById) {
   folder.write("bk.png", "not a png");
   EXPECT_FALSE(providers.LoadImageById(u"IMGS:update_bk_png"));
   EXPECT_EQ(CreateImageDecoder("imgdecoder-none"), nullptr);
+}
+
+// A PNG handed out before it is decoded has its header's size at once and the
+// same pixels as one decoded in place; a body that cannot be decoded gives
+// transparent pixels of that size, and what is not a PNG is decoded in place.
+TEST(BackgroundDecoding, SizeAtOncePixelsWhenDecoded) {
+  const std::string png = pngOf(3, 2, 0x336699FFu);
+  const auto withByte = [&](std::size_t at, char value) {
+    std::string changed = png;
+    changed[at] = value;
+    return changed;
+  };
+  ASSERT_TRUE(PngHeaderSize(png.data(), png.size()));
+  EXPECT_EQ(PngHeaderSize(png.data(), png.size())->width, 3);
+  EXPECT_EQ(PngHeaderSize(png.data(), png.size())->height, 2);
+  EXPECT_FALSE(PngHeaderSize(png.data(), 23));
+  EXPECT_FALSE(PngHeaderSize(withByte(1, 'Q').data(), png.size()));   // signature
+  EXPECT_FALSE(PngHeaderSize(withByte(12, 'i').data(), png.size()));  // not IHDR first
+  EXPECT_FALSE(PngHeaderSize(withByte(19, 0).data(), png.size()));    // width 0
+  EXPECT_FALSE(PngHeaderSize(withByte(17, 0x40).data(), png.size()));  // width over 16384
+
+  VRef<IImageDecoder> decoder = VRef<IImageDecoder>::Adopt(CreateImageDecoder("imgdecoder-stb"));
+  std::string broken = png;
+  for (std::size_t i = 41; i < broken.size() - 12; ++i) broken[i] = 'x';  // the compressed pixels
+  const std::string notPng = "not a png";
+  VRef<IBitmap> image, unreadable, other;
+  {
+    BackgroundDecoding background;
+    image = VRef<IBitmap>::Adopt(background.Decode(decoder.get(), png.data(), png.size()));
+    unreadable = VRef<IBitmap>::Adopt(background.Decode(decoder.get(), broken.data(), broken.size()));
+    EXPECT_EQ(background.Decode(decoder.get(), notPng.data(), notPng.size()), nullptr);
+    ASSERT_TRUE(image && unreadable);
+    EXPECT_EQ(image->Width(), 3);
+    EXPECT_EQ(unreadable->Height(), 2);
+  }  // finishes both before it ends
+  VRef<IBitmap> inPlace = VRef<IBitmap>::Adopt(DecodeBitmap(decoder.get(), png.data(), png.size()));
+  ASSERT_TRUE(inPlace);
+  EXPECT_TRUE(std::equal(image->Pixels(), image->Pixels() + 6, inPlace->Pixels()));
+  EXPECT_EQ(image->Pixels()[5], 0xFF336699u);
+  EXPECT_TRUE(std::all_of(unreadable->Pixels(), unreadable->Pixels() + 6, [](std::uint32_t p) { return p == 0; }));
 }
 
 }  // namespace
