@@ -120,6 +120,7 @@ bool LogManager::stop() {
   if (!running()) return false;
   writeConsole("logq stopping \r\n", LOG_FATAL);
   running_.store(false, std::memory_order_release);
+  wake_.raise();  // the writer drains and ends now, not when its 100 ms poll runs out
   wait();
   std::lock_guard lock(poolLock_);
   for (LogRecord* r : pool_) deleteRecord(r);

@@ -32,8 +32,20 @@ class FakeClock final : public Clock {
   bool toLocal(std::int64_t seconds, LocalTime& out) override;
 
   void sleepMillis(int millis) override;
-  // Wake-ups are ignored: the test steps the writer itself.
-  void pollSleep(int millis, WakeSignal&) override { sleepMillis(millis); }
+  // Wake-ups are ignored (the test steps the writer itself), unless the
+  // writer's polls are to wait for them: then a poll lasts until a wake-up,
+  // or ten seconds, and the clock notes which ended it.
+  void pollSleep(int millis, WakeSignal& wake) override {
+    if (!pollsWaitForWake_) return sleepMillis(millis);
+    const bool woken = wake.waitFor(10000);
+    std::lock_guard lock(mutex_);
+    lastPollWoken_ = woken;
+  }
+  void setPollsWaitForWake() { pollsWaitForWake_ = true; }  // before the writer starts
+  bool lastPollWoken() const {
+    std::lock_guard lock(mutex_);
+    return lastPollWoken_;
+  }
 
   void setManual(bool manual) {
     std::lock_guard lock(mutex_);
@@ -60,6 +72,8 @@ class FakeClock final : public Clock {
   int sleeps_ = 0;    // sleeps entered
   int sleeping_ = 0;  // threads asleep now
   int lastSleep_ = 0;
+  bool pollsWaitForWake_ = false;
+  bool lastPollWoken_ = false;
 };
 
 class FakeConsole final : public ConsoleOutput {

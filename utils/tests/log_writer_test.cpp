@@ -206,5 +206,18 @@ TEST(LogWriterFailure, UnopenableFileTurnsOutfileOff) {
   EXPECT_FALSE(manager.logger(kMainLoggerId).outfile.load());
 }
 
+// Stopping wakes the writer: a program's exit does not wait for the rest of its poll.
+TEST(LogWriterStop, WakesTheWriterOutOfItsPoll) {
+  FakeClock clock{kMarch2At0905};
+  FakeConsole console;
+  testing::TempFolder folder;
+  LogManager manager{testing::fakeEnvironment(clock, console)};
+  manager.setPath(kMainLoggerId, folder.loggerPath().c_str());
+  clock.setPollsWaitForWake();
+  ASSERT_TRUE(manager.start());
+  EXPECT_TRUE(manager.stop());
+  EXPECT_TRUE(clock.lastPollWoken());
+}
+
 }  // namespace
 }  // namespace logq
