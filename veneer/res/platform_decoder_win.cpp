@@ -49,7 +49,7 @@ class GdiplusDecoder final : public TObjRefImpl<IImageDecoder> {
   }
 
   IImageFrames* DecodeFrames(const void* bytes, std::size_t size) override {
-      IBitmap* frame = DecodeBitmap(this, bytes, size);
+    IBitmap* frame = DecodeBitmap(this, bytes, size);
     if (frame == nullptr) return nullptr;
     auto* frames = new VImageFrames;
     frames->Append(frame);
