@@ -94,7 +94,7 @@ bool VResProviderPE::ReadRaw(std::u16string_view type, std::u16string_view name,
 
 IBitmap* VResProviderPE::LoadImageRes(std::u16string_view type, std::u16string_view name) {
   const auto [data, size] = bytes(type, name);
-  return data == nullptr ? nullptr : background_->Decode(decoder_.get(), data, size);
+  return data == nullptr ? nullptr : background_.Decode(decoder_.get(), data, size);
 }
 
 IImageFrames* VResProviderPE::LoadImageFramesRes(std::u16string_view type, std::u16string_view name) {

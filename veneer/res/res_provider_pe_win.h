@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <memory>
-
 #include "veneer/res/background_decoding.h"
 #include "veneer/res/image.h"
 #include "veneer/res/res_provider.h"
@@ -35,7 +33,7 @@ class VResProviderPE final : public TObjRefImpl<IResProvider> {
   HMODULE module_ = nullptr;
   VRef<IImageDecoder> decoder_;
   // Images are decoded while the program goes on: their bytes stay in the module.
-  std::unique_ptr<BackgroundDecoding> background_ = std::make_unique<BackgroundDecoding>();
+  BackgroundDecoding background_;  // after the decoder: it ends, and finishes its work, first
 };
 
 }  // namespace veneer

@@ -150,7 +150,7 @@ TEST(BackgroundDecoding, SizeAtOncePixelsWhenDecoded) {
   std::string broken = png;
   for (std::size_t i = 41; i < broken.size() - 12; ++i) broken[i] = 'x';  // the compressed pixels
   const std::string notPng = "not a png";
-  VRef<IBitmap> image, unreadable, other;
+  VRef<IBitmap> image, unreadable;
   {
     BackgroundDecoding background;
     image = VRef<IBitmap>::Adopt(background.Decode(decoder.get(), png.data(), png.size()));
