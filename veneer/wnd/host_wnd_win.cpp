@@ -267,7 +267,9 @@ void VHostWnd::paint() {
            SRCCOPY);
   }
   EndPaint(window_, &ps);
-  paints_.Add(MicrosecondsNow() - started);
+  const std::uint64_t ended = MicrosecondsNow();
+  if (paints_.Count() == 0) PublishMoment(window_, kFirstPaintEndProperty, ended);
+  paints_.Add(ended - started);
   paints_.Publish(window_);
   OnPainted();
 }
@@ -379,6 +381,7 @@ LRESULT VHostWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         PostQuitMessage(1);
       }
       paints_.Remove(window_);
+      RemovePropW(window_, kFirstPaintEndProperty);
       SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
       animating_.clear();  // the timer ends with the window
       window_ = nullptr;

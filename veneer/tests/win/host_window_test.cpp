@@ -58,6 +58,7 @@ TEST(HostWindow, RendersAndRaisesCommands) {
   pugi::xml_document document;
   ASSERT_TRUE(document.load_string(kLayout));
 
+  const std::uint64_t beforeCreate = MicrosecondsNow();
   VHostWnd host(ui, registry);
   std::vector<std::pair<int, std::u16string>> commands;
   host.onCommand = [&](int id, std::u16string_view name) { commands.push_back({id, std::u16string(name)}); };
@@ -65,6 +66,14 @@ TEST(HostWindow, RendersAndRaisesCommands) {
   host.Show(SW_SHOWNORMAL);
   SetForegroundWindow(host.Handle());
   pump(700);
+  // The first paint left when it ended, on the machine's clock.
+  const double firstPaint = MillisToMoment(beforeCreate, WindowCounter::Read(host.Handle(), kFirstPaintEndProperty));
+  EXPECT_GE(firstPaint, 0.0);
+  EXPECT_LE(firstPaint, static_cast<double>(MicrosecondsNow() - beforeCreate) / 1000.0);
+  EXPECT_EQ(MillisToMoment(beforeCreate + 1000, static_cast<std::uintptr_t>(beforeCreate)), -1.0);  // before: none
+  LARGE_INTEGER frequency{};
+  QueryPerformanceFrequency(&frequency);
+  EXPECT_EQ(MicrosecondsOf(frequency.QuadPart * 86400 * 30), 86400ull * 30 * 1000000);  // 30 days, no overflow
 
   RECT client{};
   GetClientRect(host.Handle(), &client);
