@@ -10,14 +10,13 @@
 
 #include <cstdint>
 
-#include "veneer/wnd/window_counters_win.h"  // header only: the same clock as the updater's
+#include "veneer/wnd/window_counters_win.h"  // header only: the updater's clock and property names
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"FirstPaint";
-// As the toolkit's host window.
-constexpr wchar_t kPaintCountProperty[] = L"VeneerPaintCount";
-constexpr wchar_t kFirstPaintEndProperty[] = L"VeneerFirstPaintEnd";
+using veneer::kFirstPaintEndProperty;
+using veneer::kPaintCountProperty;
 std::uintptr_t paints = 0;
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -160,7 +160,7 @@ int main() {
   int barChanges = 0;
   std::uintptr_t paintsAtFirstChange = 0, paintsAtLastChange = 0;
   const auto paintCount = [&] {
-    return reinterpret_cast<std::uintptr_t>(GetPropW(window, veneer::kPaintCountProperty));
+    return veneer::WindowCounter::Read(window, veneer::kPaintCountProperty);
   };
   std::uint64_t lastCaption = 0, lastBar = 0;
   int shotIndex = 0;

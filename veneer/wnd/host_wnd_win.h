@@ -24,12 +24,6 @@
 namespace veneer {
 
 inline constexpr UINT kScaleMessage = 2024;  // wParam: the new scale in percent
-// Window properties: how many times the host has painted and the
-// microseconds those paints took (see window_counters_win.h).
-inline constexpr wchar_t kPaintCountProperty[] = L"VeneerPaintCount";
-inline constexpr wchar_t kPaintMicrosProperty[] = L"VeneerPaintMicros";
-// When the first paint ended (MicrosecondsNow, see PublishMoment).
-inline constexpr wchar_t kFirstPaintEndProperty[] = L"VeneerFirstPaintEnd";
 
 class VHostWnd {
  public:

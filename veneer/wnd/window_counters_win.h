@@ -9,6 +9,14 @@
 
 namespace veneer {
 
+// The host window's properties: how many times it has painted, the
+// microseconds those paints took, and when its first paint ended
+// (MicrosecondsNow, see PublishMoment). The benchmark's minimal window
+// publishes the same, so one driver times both.
+inline constexpr wchar_t kPaintCountProperty[] = L"VeneerPaintCount";
+inline constexpr wchar_t kPaintMicrosProperty[] = L"VeneerPaintMicros";
+inline constexpr wchar_t kFirstPaintEndProperty[] = L"VeneerFirstPaintEnd";
+
 // A reading of the performance counter in microseconds. Whole seconds and
 // the rest apart: the counter times a million overflows 64 bits after 21
 // days of a 10 MHz counter.
