@@ -4,7 +4,7 @@
 //
 //   update_driver.exe --update=PATH --shots=FOLDER [--click-done] [--sample-ms=N] -- <update.exe's arguments>
 //   update_driver.exe --attach --shots=FOLDER [--click-done] [--sample-ms=N]   (an updater somebody else started)
-//   update_driver.exe --first-paint=PATH   (the floor: a minimal program's first paint, then it is closed)
+//   update_driver.exe --first-paint=PATH [-- <its arguments>]   (a reference program's first paint, then it is closed)
 //
 // After the first paint it looks at the window every N ms (40 by default: 25
 // looks a second see 10 repaints a second, and capturing the screen, which
@@ -78,11 +78,12 @@ double waitFirstPaint(DWORD pid, const wchar_t* className, const LARGE_INTEGER& 
   return -1;
 }
 
-// The minimal program's first paint, then it is closed.
-int measureFloor(const std::wstring& program) {
+// A reference program's first paint (the minimal window, or the updater's
+// prescribed start), then it is closed.
+int measureFloor(const std::wstring& program, const std::wstring& arguments) {
   LARGE_INTEGER start{};
   QueryPerformanceCounter(&start);
-  e2e::Process process = e2e::start(program, L"");
+  e2e::Process process = e2e::start(program, arguments);
   if (!process.handle) return kCannotDrive;
   HWND window = nullptr;
   const double firstPaint = waitFirstPaint(process.pid, L"FirstPaint", start, window);
@@ -108,7 +109,9 @@ int main() {
       options.push_back(tokens[i]);
     }
   }
-  if (const auto floor = common::lastOptionValue(options, u"--first-paint=")) return measureFloor(common::toWide(*floor));
+  if (const auto floor = common::lastOptionValue(options, u"--first-paint=")) {
+    return measureFloor(common::toWide(*floor), updateArguments);
+  }
   const auto update = common::lastOptionValue(options, u"--update=");
   // --attach: the updater is started by somebody else (the client); the
   // driver takes the first updater window that shows, and its times count

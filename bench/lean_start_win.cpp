@@ -1,0 +1,249 @@
+// The second reference for the updater's first paint: the least a program
+// can do before it that still does what update.exe must do before its window
+// shows, each in the cheapest way, with none of the toolkit. It starts OLE,
+// starts GDI+ and decodes the three skins the first page shows (the
+// background, the close button and the bar's track) on a thread of its own,
+// starts a log writer thread and waits until it runs (the writer then writes
+// its start line to log\lean_start-0.log, as the log manager does),
+// creates and centres a 302 × 202 popup window, starts the download worker
+// (WinINet session, request, length, a synchronous message per 2048 bytes)
+// before it shows the window, and paints the skins and two lines of text in
+// the layout's font into a back buffer. Where update.exe's first paint sits
+// between the minimal window (first_paint.exe) and this one tells what its
+// toolkit costs beyond the work it cannot leave out.
+//
+// Like the minimal window it counts its paints in "VeneerPaintCount", leaves
+// the end of its first paint in "VeneerFirstPaintEnd", and ends on WM_CLOSE.
+//
+//   lean_start.exe URL
+#include <windows.h>
+#include <objidl.h>
+#include <ole2.h>
+#include <gdiplus.h>
+#include <wininet.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "common/unique_handle_win.h"
+#include "common/wide_win.h"
+#include "veneer/wnd/window_counters_win.h"
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"FirstPaint";  // the driver's floor class: it is measured the same way
+constexpr int kWidth = 302;
+constexpr int kHeight = 202;
+constexpr UINT kProgressMessage = WM_APP + 1;
+constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
+
+// The skins of the first page, by resource number, and where they are drawn.
+struct Skin {
+  int resource;
+  int x;
+  int y;
+  int states;  // stacked vertically; the first is drawn
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;  // premultiplied, top row first
+};
+Skin skins[] = {{1, 0, 0, 1, 0, 0, {}}, {2, 279, 5, 3, 0, 0, {}}, {3, 31, 82, 1, 0, 0, {}}};
+common::UniqueHandle skinsDecoded;
+std::uintptr_t paints = 0;
+
+void decodeSkin(Skin& skin) {
+  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(skin.resource), MAKEINTRESOURCEW(10));  // RT_RCDATA
+  HGLOBAL loaded = found != nullptr ? LoadResource(nullptr, found) : nullptr;
+  const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+  if (bytes == nullptr) return;
+  IStream* stream = nullptr;
+  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) return;
+  stream->Write(bytes, SizeofResource(nullptr, found), nullptr);
+  stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+  {
+    Gdiplus::Bitmap bitmap(stream, FALSE);
+    const Gdiplus::Rect all(0, 0, static_cast<INT>(bitmap.GetWidth()), static_cast<INT>(bitmap.GetHeight()));
+    Gdiplus::BitmapData data{};
+    if (bitmap.GetLastStatus() == Gdiplus::Ok &&
+        bitmap.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppPARGB, &data) == Gdiplus::Ok) {
+      skin.width = all.Width;
+      skin.height = all.Height;
+      skin.pixels.resize(static_cast<std::size_t>(all.Width) * static_cast<std::size_t>(all.Height));
+      for (int y = 0; y < all.Height; ++y) {
+        const auto* row = static_cast<const BYTE*>(data.Scan0) + static_cast<std::ptrdiff_t>(y) * data.Stride;
+        std::memcpy(&skin.pixels[static_cast<std::size_t>(y) * all.Width], row, static_cast<std::size_t>(all.Width) * 4);
+      }
+      bitmap.UnlockBits(&data);
+    }
+  }
+  stream->Release();
+}
+
+DWORD WINAPI decodeSkins(void*) {
+  for (Skin& skin : skins) decodeSkin(skin);
+  SetEvent(skinsDecoded.get());
+  return 0;
+}
+
+DWORD WINAPI logWriter(void* started) {
+  SetEvent(static_cast<HANDLE>(started));
+  CreateDirectoryW(L"log", nullptr);
+  if (FILE* file = _wfopen(L"log\\lean_start-0.log", L"ab")) {
+    std::fputs("-----------------  log writer started!   ----------------------------\r\n", file);
+    std::fclose(file);
+  }
+  for (;;) Sleep(100);  // polls, as the log manager's writer does, until the process ends
+}
+
+struct WorkerArgs {
+  HWND window;
+  wchar_t url[2048];
+};
+
+DWORD WINAPI downloadWorker(void* argument) {
+  const auto* args = static_cast<const WorkerArgs*>(argument);
+  const common::UniqueModule wininet(LoadLibraryW(L"wininet.dll"));
+  if (!wininet) return 1;
+  const auto find = [&](const char* name) { return reinterpret_cast<void*>(GetProcAddress(wininet.get(), name)); };
+  const auto open = reinterpret_cast<decltype(&InternetOpenW)>(find("InternetOpenW"));
+  const auto openUrl = reinterpret_cast<decltype(&InternetOpenUrlW)>(find("InternetOpenUrlW"));
+  const auto query = reinterpret_cast<decltype(&HttpQueryInfoW)>(find("HttpQueryInfoW"));
+  const auto read = reinterpret_cast<decltype(&InternetReadFile)>(find("InternetReadFile"));
+  const auto close = reinterpret_cast<decltype(&InternetCloseHandle)>(find("InternetCloseHandle"));
+  if (!open || !openUrl || !query || !read || !close) return 1;
+  HINTERNET session = open(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+  HINTERNET request = session != nullptr ? openUrl(session, args->url, nullptr, 0, kRequestFlags, 0) : nullptr;
+  DWORD length = 0;
+  DWORD size = sizeof length;
+  if (request != nullptr && query(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, nullptr)) {
+    SendMessageW(args->window, kProgressMessage, length, 0);
+    char chunk[2048];
+    DWORD got = 0;
+    DWORD received = 0;
+    while (read(request, chunk, sizeof chunk, &got) && got > 0) {
+      received += got;
+      SendMessageW(args->window, kProgressMessage, length, received);
+    }
+  }
+  if (request != nullptr) close(request);
+  if (session != nullptr) close(session);
+  return 0;
+}
+
+void paint(HWND window) {
+  PAINTSTRUCT ps;
+  HDC screen = BeginPaint(window, &ps);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = kWidth;
+  info.bmiHeader.biHeight = -kHeight;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  const common::UniqueGdiObject buffer(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const common::UniqueMemoryDc back(CreateCompatibleDC(screen));
+  const HGDIOBJ before = SelectObject(back.get(), buffer.get());
+  const RECT all{0, 0, kWidth, kHeight};
+  FillRect(back.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  WaitForSingleObject(skinsDecoded.get(), INFINITE);
+  for (const Skin& skin : skins) {
+    if (skin.pixels.empty()) continue;
+    BITMAPINFO skinInfo = info;
+    skinInfo.bmiHeader.biWidth = skin.width;
+    skinInfo.bmiHeader.biHeight = -skin.height;
+    void* skinBits = nullptr;
+    const common::UniqueGdiObject picture(CreateDIBSection(back.get(), &skinInfo, DIB_RGB_COLORS, &skinBits, nullptr, 0));
+    if (!picture) continue;
+    std::memcpy(skinBits, skin.pixels.data(), skin.pixels.size() * 4);
+    const common::UniqueMemoryDc source(CreateCompatibleDC(back.get()));
+    const HGDIOBJ old = SelectObject(source.get(), picture.get());
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    const int shown = skin.height / skin.states;
+    GdiAlphaBlend(back.get(), skin.x, skin.y, skin.width, shown, source.get(), 0, 0, skin.width, shown, blend);
+    SelectObject(source.get(), old);
+  }
+  LOGFONTW font{};
+  font.lfHeight = -14;
+  font.lfCharSet = GB2312_CHARSET;
+  wcscpy(font.lfFaceName, L"\u5b8b\u4f53");  // the layout's face, "宋体"
+  const common::UniqueGdiObject face(CreateFontIndirectW(&font));
+  const HGDIOBJ oldFont = SelectObject(back.get(), face.get());
+  SetBkMode(back.get(), TRANSPARENT);
+  RECT caption{12, 4, 260, 42};
+  DrawTextW(back.get(), L"Downloading", -1, &caption, DT_SINGLELINE | DT_VCENTER);
+  RECT progress{11, 44, 290, 62};
+  DrawTextW(back.get(), L"Current progress", -1, &progress, DT_SINGLELINE);
+  SelectObject(back.get(), oldFont);
+  BitBlt(screen, 0, 0, kWidth, kHeight, back.get(), 0, 0, SRCCOPY);
+  SelectObject(back.get(), before);
+  EndPaint(window, &ps);
+}
+
+LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT:
+      paint(window);
+      if (paints == 0) veneer::PublishMoment(window, veneer::kFirstPaintEndProperty, veneer::MicrosecondsNow());
+      SetPropW(window, veneer::kPaintCountProperty, reinterpret_cast<HANDLE>(++paints));
+      return 0;
+    case kProgressMessage:
+      return 0;
+    case WM_DESTROY:
+      RemovePropW(window, veneer::kPaintCountProperty);
+      RemovePropW(window, veneer::kFirstPaintEndProperty);
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  const std::vector<std::u16string> tokens = common::commandLineTokens();
+  if (tokens.size() != 2) return 2;
+  if (FAILED(OleInitialize(nullptr))) return 1;
+  Gdiplus::GdiplusStartupInput gdiplusInput;
+  ULONG_PTR gdiplus = 0;
+  if (Gdiplus::GdiplusStartup(&gdiplus, &gdiplusInput, nullptr) != Gdiplus::Ok) return 1;
+  skinsDecoded.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  const common::UniqueHandle started(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  const common::UniqueHandle writer(CreateThread(nullptr, 0, logWriter, started.get(), 0, nullptr));
+  const common::UniqueHandle decoder(CreateThread(nullptr, 0, decodeSkins, nullptr, 0, nullptr));
+  if (!skinsDecoded || !started || !writer || !decoder) return 1;
+  WaitForSingleObject(started.get(), INFINITE);
+
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = CS_DBLCLKS;
+  windowClass.lpfnWndProc = windowProc;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = kClassName;
+  if (RegisterClassExW(&windowClass) == 0) return 1;
+  HWND window = CreateWindowExW(0, kClassName, L"", WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX, 0, 0, kWidth, kHeight,
+                                nullptr, nullptr, instance, nullptr);
+  if (window == nullptr) return 1;
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  SetWindowPos(window, nullptr, work.left + (work.right - work.left - kWidth) / 2,
+               work.top + (work.bottom - work.top - kHeight) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  static WorkerArgs workerArgs{window, {}};
+  lstrcpynW(workerArgs.url, common::toWide(tokens[1]).c_str(), static_cast<int>(std::size(workerArgs.url)));
+  const common::UniqueHandle worker(CreateThread(nullptr, 0, downloadWorker, &workerArgs, 0, nullptr));
+  ShowWindow(window, SW_SHOWNORMAL);
+  UpdateWindow(window);
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  // The worker may still be reading: the process ends with it, as the updater's does.
+  Gdiplus::GdiplusShutdown(gdiplus);
+  OleUninitialize();
+  ExitProcess(0);
+}
