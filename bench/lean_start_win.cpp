@@ -12,8 +12,8 @@
 // between the minimal window (first_paint.exe) and this one tells what its
 // toolkit costs beyond the work it cannot leave out.
 //
-// Like the minimal window it counts its paints in "VeneerPaintCount", leaves
-// the end of its first paint in "VeneerFirstPaintEnd", and ends on WM_CLOSE.
+// Like the minimal window it counts its paints as the updater's window does
+// (reference_window_win.h) and ends on WM_CLOSE.
 //
 //   lean_start.exe URL
 #include <windows.h>
@@ -27,13 +27,13 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/reference_window_win.h"
 #include "common/unique_handle_win.h"
 #include "common/wide_win.h"
-#include "veneer/wnd/window_counters_win.h"
+#include "veneer/render/dib_info_win.h"
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"FirstPaint";  // the driver's floor class: it is measured the same way
 constexpr int kWidth = 302;
 constexpr int kHeight = 202;
 constexpr UINT kProgressMessage = WM_APP + 1;
@@ -51,7 +51,6 @@ struct Skin {
 };
 Skin skins[] = {{1, 0, 0, 1, 0, 0, {}}, {2, 279, 5, 3, 0, 0, {}}, {3, 31, 82, 1, 0, 0, {}}};
 common::UniqueHandle skinsDecoded;
-std::uintptr_t paints = 0;
 
 void decodeSkin(Skin& skin) {
   HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(skin.resource), MAKEINTRESOURCEW(10));  // RT_RCDATA
@@ -135,12 +134,7 @@ DWORD WINAPI downloadWorker(void* argument) {
 void paint(HWND window) {
   PAINTSTRUCT ps;
   HDC screen = BeginPaint(window, &ps);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = kWidth;
-  info.bmiHeader.biHeight = -kHeight;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  const BITMAPINFO info = veneer::TopDownDibInfo(kWidth, kHeight);
   void* bits = nullptr;
   const common::UniqueGdiObject buffer(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   const common::UniqueMemoryDc back(CreateCompatibleDC(screen));
@@ -150,9 +144,7 @@ void paint(HWND window) {
   WaitForSingleObject(skinsDecoded.get(), INFINITE);
   for (const Skin& skin : skins) {
     if (skin.pixels.empty()) continue;
-    BITMAPINFO skinInfo = info;
-    skinInfo.bmiHeader.biWidth = skin.width;
-    skinInfo.bmiHeader.biHeight = -skin.height;
+    const BITMAPINFO skinInfo = veneer::TopDownDibInfo(skin.width, skin.height);
     void* skinBits = nullptr;
     const common::UniqueGdiObject picture(CreateDIBSection(back.get(), &skinInfo, DIB_RGB_COLORS, &skinBits, nullptr, 0));
     if (!picture) continue;
@@ -185,18 +177,12 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   switch (message) {
     case WM_PAINT:
       paint(window);
-      if (paints == 0) veneer::PublishMoment(window, veneer::kFirstPaintEndProperty, veneer::MicrosecondsNow());
-      SetPropW(window, veneer::kPaintCountProperty, reinterpret_cast<HANDLE>(++paints));
+      bench::CountPaint(window);
       return 0;
     case kProgressMessage:
       return 0;
-    case WM_DESTROY:
-      RemovePropW(window, veneer::kPaintCountProperty);
-      RemovePropW(window, veneer::kFirstPaintEndProperty);
-      PostQuitMessage(0);
-      return 0;
     default:
-      return DefWindowProcW(window, message, wParam, lParam);
+      return bench::DefaultReferenceProc(window, message, wParam, lParam);
   }
 }
 
@@ -216,15 +202,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (!skinsDecoded || !started || !writer || !decoder) return 1;
   WaitForSingleObject(started.get(), INFINITE);
 
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.style = CS_DBLCLKS;
-  windowClass.lpfnWndProc = windowProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.lpszClassName = kClassName;
-  if (RegisterClassExW(&windowClass) == 0) return 1;
-  HWND window = CreateWindowExW(0, kClassName, L"", WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX, 0, 0, kWidth, kHeight,
+  if (!bench::RegisterReferenceClass(instance, windowProc, CS_DBLCLKS)) return 1;
+  HWND window = CreateWindowExW(0, bench::kReferenceClassName, L"", WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX, 0, 0, kWidth, kHeight,
                                 nullptr, nullptr, instance, nullptr);
   if (window == nullptr) return 1;
   RECT work{};
@@ -237,11 +216,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const common::UniqueHandle worker(CreateThread(nullptr, 0, downloadWorker, &workerArgs, 0, nullptr));
   ShowWindow(window, SW_SHOWNORMAL);
   UpdateWindow(window);
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
+  bench::RunMessageLoop();
   // The worker may still be reading: the process ends with it, as the updater's does.
   Gdiplus::GdiplusShutdown(gdiplus);
   OleUninitialize();

@@ -7,6 +7,7 @@
 
 #include "common/unique_handle_win.h"
 #include "tests/e2e/process_win.h"
+#include "veneer/render/dib_info_win.h"
 
 namespace e2e {
 
@@ -24,12 +25,7 @@ bool WindowSampler::prepare(int width, int height) {
   bits_ = nullptr;
   bitmap_.reset();
   if (!memory_) memory_.reset(CreateCompatibleDC(screen_));
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  const BITMAPINFO info = veneer::TopDownDibInfo(width, height);
   void* bits = nullptr;
   bitmap_.reset(CreateDIBSection(screen_, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!memory_ || !bitmap_ || bits == nullptr) return false;

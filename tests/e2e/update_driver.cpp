@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/reference_window_win.h"
 #include "common/option_text.h"
 #include "common/wide_win.h"
 #include "tests/e2e/process_win.h"
@@ -86,7 +87,7 @@ int measureFloor(const std::wstring& program, const std::wstring& arguments) {
   e2e::Process process = e2e::start(program, arguments);
   if (!process.handle) return kCannotDrive;
   HWND window = nullptr;
-  const double firstPaint = waitFirstPaint(process.pid, L"FirstPaint", start, window);
+  const double firstPaint = waitFirstPaint(process.pid, bench::kReferenceClassName, start, window);
   std::printf("first-paint-ms %.0f\n", firstPaint);
   if (window != nullptr) PostMessageW(window, WM_CLOSE, 0, 0);
   if (!e2e::waitExit(process.handle.get(), e2e::kGenerous)) TerminateProcess(process.handle.get(), 1);

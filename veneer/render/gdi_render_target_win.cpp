@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/wide_win.h"
+#include "veneer/render/dib_info_win.h"
 
 namespace veneer {
 namespace {
@@ -18,23 +19,11 @@ std::uint32_t premultiplied(std::uint32_t argb, int alpha) {
   return a << 24 | channel(16) | channel(8) | channel(0);
 }
 
-// A 32-bit, top-down DIB of `width` × `height`.
-BITMAPINFO dibInfo(int width, int height) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  return info;
-}
-
 // `width` × `height` pixels, premultiplied with `alpha`, as a DIB section;
 // `row(y)` gives the pixels of row y.
 template <class Row>
 common::UniqueGdiObject premultipliedDib(HDC dc, int width, int height, int alpha, Row row) {
-  const BITMAPINFO info = dibInfo(width, height);
+  const BITMAPINFO info = TopDownDibInfo(width, height);
   void* bits = nullptr;
   common::UniqueGdiObject made(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!made || bits == nullptr) return {};
@@ -52,7 +41,7 @@ common::UniqueGdiObject premultipliedDib(HDC dc, int width, int height, int alph
 GdiRenderTarget::GdiRenderTarget(int width, int height, GdiFontCache& fonts)
     : fonts_(fonts), width_(std::max(1, width)), height_(std::max(1, height)) {
   dc_.reset(CreateCompatibleDC(nullptr));
-  const BITMAPINFO info = dibInfo(width_, height_);
+  const BITMAPINFO info = TopDownDibInfo(width_, height_);
   void* bits = nullptr;
   if (!dc_) return;
   bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
