@@ -3,6 +3,7 @@
 # resource and passed to makensis.
 set(TAVARO_PRODUCT "Tavaro")
 set(TAVARO_COMPANY "Tavaro")
+set(TAVARO_COPYRIGHT "Copyright (C) 2026 Tavaro")
 set(TAVARO_VERSION_QUAD ${PROJECT_VERSION}.0)
 
 # Adds a version resource to `target` with its description.
