@@ -1,8 +1,9 @@
 // The second reference for the updater's first paint: the least a program
 // can do before it that still does what update.exe must do before its window
-// shows, each in the cheapest way, with none of the toolkit. It starts OLE,
-// starts GDI+ and decodes the three skins the first page shows (the
-// background, the close button and the bar's track) on a thread of its own,
+// shows, each in the cheapest way, with none of the toolkit but its GDI+
+// decoder. It starts OLE, starts that decoder and decodes the three skins the
+// first page shows (the background, the close button and the bar's track) on
+// a thread of its own,
 // starts a log writer thread and waits until it runs (the writer then writes
 // its start line to log\lean_start-0.log, as the log manager does),
 // creates and centres a 302 × 202 popup window, starts the download worker
@@ -17,20 +18,19 @@
 //
 //   lean_start.exe URL
 #include <windows.h>
-#include <objidl.h>
 #include <ole2.h>
-#include <gdiplus.h>
 #include <wininet.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 #include "bench/reference_window_win.h"
 #include "common/unique_handle_win.h"
 #include "common/wide_win.h"
 #include "veneer/render/dib_info_win.h"
+#include "veneer/res/image.h"
 
 namespace {
 
@@ -45,45 +45,31 @@ struct Skin {
   int x;
   int y;
   int states;  // stacked vertically; the first is drawn
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint32_t> pixels;  // premultiplied, top row first
+  veneer::VRef<veneer::IBitmap> bitmap;
 };
-Skin skins[] = {{1, 0, 0, 1, 0, 0, {}}, {2, 279, 5, 3, 0, 0, {}}, {3, 31, 82, 1, 0, 0, {}}};
+Skin skins[] = {{1, 0, 0, 1, {}}, {2, 279, 5, 3, {}}, {3, 31, 82, 1, {}}};
 common::UniqueHandle skinsDecoded;
 
-void decodeSkin(Skin& skin) {
-  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(skin.resource), MAKEINTRESOURCEW(10));  // RT_RCDATA
-  HGLOBAL loaded = found != nullptr ? LoadResource(nullptr, found) : nullptr;
-  const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
-  if (bytes == nullptr) return;
-  IStream* stream = nullptr;
-  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) return;
-  stream->Write(bytes, SizeofResource(nullptr, found), nullptr);
-  stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-  {
-    Gdiplus::Bitmap bitmap(stream, FALSE);
-    const Gdiplus::Rect all(0, 0, static_cast<INT>(bitmap.GetWidth()), static_cast<INT>(bitmap.GetHeight()));
-    Gdiplus::BitmapData data{};
-    if (bitmap.GetLastStatus() == Gdiplus::Ok &&
-        bitmap.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppPARGB, &data) == Gdiplus::Ok) {
-      skin.width = all.Width;
-      skin.height = all.Height;
-      skin.pixels.resize(static_cast<std::size_t>(all.Width) * static_cast<std::size_t>(all.Height));
-      for (int y = 0; y < all.Height; ++y) {
-        const auto* row = static_cast<const BYTE*>(data.Scan0) + static_cast<std::ptrdiff_t>(y) * data.Stride;
-        std::memcpy(&skin.pixels[static_cast<std::size_t>(y) * all.Width], row, static_cast<std::size_t>(all.Width) * 4);
-      }
-      bitmap.UnlockBits(&data);
-    }
+DWORD WINAPI decodeSkins(void* decoder) {
+  for (Skin& skin : skins) {
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(skin.resource), MAKEINTRESOURCEW(10));  // RT_RCDATA
+    HGLOBAL loaded = found != nullptr ? LoadResource(nullptr, found) : nullptr;
+    const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (bytes == nullptr) continue;
+    skin.bitmap = veneer::VRef<veneer::IBitmap>::Adopt(
+        veneer::DecodeBitmap(static_cast<veneer::IImageDecoder*>(decoder), bytes, SizeofResource(nullptr, found)));
   }
-  stream->Release();
-}
-
-DWORD WINAPI decodeSkins(void*) {
-  for (Skin& skin : skins) decodeSkin(skin);
   SetEvent(skinsDecoded.get());
   return 0;
+}
+
+// The decoder's pixels, premultiplied as AlphaBlend takes them.
+void copyPremultiplied(const veneer::IBitmap& bitmap, void* into) {
+  const std::uint32_t* from = bitmap.Pixels();
+  const std::size_t count = static_cast<std::size_t>(bitmap.Width()) * static_cast<std::size_t>(bitmap.Height());
+  std::transform(from, from + count, static_cast<std::uint32_t*>(into), [](std::uint32_t argb) {
+    return veneer::PremultipliedPixel(argb);
+  });
 }
 
 DWORD WINAPI logWriter(void* started) {
@@ -143,17 +129,18 @@ void paint(HWND window) {
   FillRect(back.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   WaitForSingleObject(skinsDecoded.get(), INFINITE);
   for (const Skin& skin : skins) {
-    if (skin.pixels.empty()) continue;
-    const BITMAPINFO skinInfo = veneer::TopDownDibInfo(skin.width, skin.height);
+    if (!skin.bitmap) continue;
+    const int width = skin.bitmap->Width();
+    const BITMAPINFO skinInfo = veneer::TopDownDibInfo(width, skin.bitmap->Height());
     void* skinBits = nullptr;
     const common::UniqueGdiObject picture(CreateDIBSection(back.get(), &skinInfo, DIB_RGB_COLORS, &skinBits, nullptr, 0));
     if (!picture) continue;
-    std::memcpy(skinBits, skin.pixels.data(), skin.pixels.size() * 4);
+    copyPremultiplied(*skin.bitmap, skinBits);
     const common::UniqueMemoryDc source(CreateCompatibleDC(back.get()));
     const HGDIOBJ old = SelectObject(source.get(), picture.get());
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    const int shown = skin.height / skin.states;
-    GdiAlphaBlend(back.get(), skin.x, skin.y, skin.width, shown, source.get(), 0, 0, skin.width, shown, blend);
+    const int shown = skin.bitmap->Height() / skin.states;
+    GdiAlphaBlend(back.get(), skin.x, skin.y, width, shown, source.get(), 0, 0, width, shown, blend);
     SelectObject(source.get(), old);
   }
   LOGFONTW font{};
@@ -192,14 +179,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const std::vector<std::u16string> tokens = common::commandLineTokens();
   if (tokens.size() != 2) return 2;
   if (FAILED(OleInitialize(nullptr))) return 1;
-  Gdiplus::GdiplusStartupInput gdiplusInput;
-  ULONG_PTR gdiplus = 0;
-  if (Gdiplus::GdiplusStartup(&gdiplus, &gdiplusInput, nullptr) != Gdiplus::Ok) return 1;
+  const veneer::VRef<veneer::IImageDecoder> decoder =
+      veneer::VRef<veneer::IImageDecoder>::Adopt(veneer::CreateImageDecoder("imgdecoder-gdip"));  // starts GDI+
+  if (!decoder) return 1;
   skinsDecoded.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   const common::UniqueHandle started(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   const common::UniqueHandle writer(CreateThread(nullptr, 0, logWriter, started.get(), 0, nullptr));
-  const common::UniqueHandle decoder(CreateThread(nullptr, 0, decodeSkins, nullptr, 0, nullptr));
-  if (!skinsDecoded || !started || !writer || !decoder) return 1;
+  const common::UniqueHandle decoding(CreateThread(nullptr, 0, decodeSkins, decoder.get(), 0, nullptr));
+  if (!skinsDecoded || !started || !writer || !decoding) return 1;
   WaitForSingleObject(started.get(), INFINITE);
 
   if (!bench::RegisterReferenceClass(instance, windowProc, CS_DBLCLKS)) return 1;
@@ -218,7 +205,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   UpdateWindow(window);
   bench::RunMessageLoop();
   // The worker may still be reading: the process ends with it, as the updater's does.
-  Gdiplus::GdiplusShutdown(gdiplus);
   OleUninitialize();
   ExitProcess(0);
 }

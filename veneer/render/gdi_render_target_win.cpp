@@ -12,13 +12,6 @@ namespace {
 // fade's alphas; a target that draws more starts its cache again.
 constexpr std::size_t kMostPictures = 512;
 
-// Premultiplied BGRA, as AlphaBlend wants it.
-std::uint32_t premultiplied(std::uint32_t argb, int alpha) {
-  const std::uint32_t a = (argb >> 24) * static_cast<std::uint32_t>(std::clamp(alpha, 0, 255)) / 255;
-  auto channel = [&](int shift) { return (((argb >> shift) & 0xFF) * a + 127) / 255 << shift; };
-  return a << 24 | channel(16) | channel(8) | channel(0);
-}
-
 // `width` × `height` pixels, premultiplied with `alpha`, as a DIB section;
 // `row(y)` gives the pixels of row y.
 template <class Row>
@@ -30,7 +23,7 @@ common::UniqueGdiObject premultipliedDib(HDC dc, int width, int height, int alph
   auto* out = static_cast<std::uint32_t*>(bits);
   for (int y = 0; y < height; ++y) {
     const std::uint32_t* in = row(y);
-    for (int x = 0; x < width; ++x) *out++ = premultiplied(in[x], alpha);
+    for (int x = 0; x < width; ++x) *out++ = PremultipliedPixel(in[x], alpha);
   }
   GdiFlush();
   return made;
