@@ -117,11 +117,12 @@ void MainView::OnDisplayChange(int dpi) {
   const int newScale = *scale;
   RECT current{};
   GetWindowRect(Handle(), &current);
-  const veneer::WindowRect resized = RescaleRect(fromRect(current), newScale, Scale());
+  const veneer::WindowRect before = fromRect(current);
+  const veneer::WindowRect resized = RescaleRect(before, newScale, Scale());
   // A window that keeps its size (the usual start at 96 DPI) is not sent
   // through the window manager again: under Wine each SetWindowPos costs the
   // start about a millisecond of wineserver and X11 work.
-  if (resized.Width() != current.right - current.left || resized.Height() != current.bottom - current.top) {
+  if (resized.Width() != before.Width() || resized.Height() != before.Height()) {
     SetWindowPos(Handle(), nullptr, 0, 0, resized.Width(), resized.Height(),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }

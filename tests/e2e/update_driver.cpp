@@ -79,9 +79,9 @@ double waitFirstPaint(DWORD pid, const wchar_t* className, const LARGE_INTEGER& 
   return -1;
 }
 
-// A reference program's first paint (the minimal window, or the updater's
-// prescribed start), then it is closed.
-int measureFloor(const std::wstring& program, const std::wstring& arguments) {
+// A reference program's first paint (the minimal window, or the lean start
+// of the updater's work), then it is closed.
+int measureReference(const std::wstring& program, const std::wstring& arguments) {
   LARGE_INTEGER start{};
   QueryPerformanceCounter(&start);
   e2e::Process process = e2e::start(program, arguments);
@@ -111,7 +111,7 @@ int main() {
     }
   }
   if (const auto floor = common::lastOptionValue(options, u"--first-paint=")) {
-    return measureFloor(common::toWide(*floor), updateArguments);
+    return measureReference(common::toWide(*floor), updateArguments);
   }
   const auto update = common::lastOptionValue(options, u"--update=");
   // --attach: the updater is started by somebody else (the client); the
