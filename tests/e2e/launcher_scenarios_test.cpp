@@ -200,12 +200,15 @@ class SetupLog {
   std::size_t start_;
 };
 
-// Quiet uninstall as the system's list of programs runs it; the uninstaller
-// goes on from a copy of itself, so the end is the folder gone.
+// Quiet uninstall as the system's list of programs runs it. The uninstaller
+// goes on from a copy of itself and removes the folder before the shortcut and
+// the entries, so its end is its last log line, not the folder gone.
 bool uninstallQuietly(const std::wstring& folder) {
+  const SetupLog log;
   if (runSetup(L"/S", folder + L"\\uninstall.exe") != 0) return false;
-  for (DWORD waited = 0; waited < kGenerous && exists(folder); waited += 100) Sleep(100);
-  return !exists(folder);
+  const auto ended = [&] { return log.text().find("\r\nuninstalled\r\n") != std::string::npos; };
+  for (DWORD waited = 0; waited < kGenerous && !ended(); waited += 100) Sleep(100);
+  return ended() && !exists(folder);
 }
 
 // The file's last write time; 0 when it does not exist.
