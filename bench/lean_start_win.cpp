@@ -3,15 +3,14 @@
 // shows, each in the cheapest way, with none of the toolkit but its GDI+
 // decoder. It starts OLE, starts that decoder and decodes the three skins the
 // first page shows (the background, the close button and the bar's track) on
-// a thread of its own,
-// starts a log writer thread and waits until it runs (the writer then writes
-// its start line to log\lean_start-0.log, as the log manager does),
-// creates and centres a 302 × 202 popup window, starts the download worker
-// (WinINet session, request, length, a synchronous message per 2048 bytes)
-// before it shows the window, and paints the skins and two lines of text in
-// the layout's font into a back buffer. Where update.exe's first paint sits
-// between the minimal window (first_paint.exe) and this one tells what its
-// toolkit costs beyond the work it cannot leave out.
+// a thread of its own, starts a log writer thread and waits until it runs
+// (the writer then writes its start line to log\lean_start-0.log, as the log
+// manager does), creates and centres a 302 × 202 popup window, starts the
+// download worker (WinINet session, request, length, a synchronous message
+// per 2048 bytes) before it shows the window, and paints the skins and two
+// lines of text in the layout's font into a back buffer. Where update.exe's
+// first paint sits between the minimal window (first_paint.exe) and this one
+// tells what its toolkit costs beyond the work it cannot leave out.
 //
 // Like the minimal window it counts its paints as the updater's window does
 // (reference_window_win.h) and ends on WM_CLOSE.
@@ -102,7 +101,8 @@ DWORD WINAPI downloadWorker(void* argument) {
   HINTERNET request = session != nullptr ? openUrl(session, args->url, nullptr, 0, kRequestFlags, 0) : nullptr;
   DWORD length = 0;
   DWORD size = sizeof length;
-  if (request != nullptr && query(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, nullptr)) {
+  if (request != nullptr &&
+      query(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, nullptr)) {
     SendMessageW(args->window, kProgressMessage, length, 0);
     char chunk[2048];
     DWORD got = 0;
@@ -133,7 +133,8 @@ void paint(HWND window) {
     const int width = skin.bitmap->Width();
     const BITMAPINFO skinInfo = veneer::TopDownDibInfo(width, skin.bitmap->Height());
     void* skinBits = nullptr;
-    const common::UniqueGdiObject picture(CreateDIBSection(back.get(), &skinInfo, DIB_RGB_COLORS, &skinBits, nullptr, 0));
+    const common::UniqueGdiObject picture(
+        CreateDIBSection(back.get(), &skinInfo, DIB_RGB_COLORS, &skinBits, nullptr, 0));
     if (!picture) continue;
     copyPremultiplied(*skin.bitmap, skinBits);
     const common::UniqueMemoryDc source(CreateCompatibleDC(back.get()));
@@ -190,8 +191,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   WaitForSingleObject(started.get(), INFINITE);
 
   if (!bench::RegisterReferenceClass(instance, windowProc, CS_DBLCLKS)) return 1;
-  HWND window = CreateWindowExW(0, bench::kReferenceClassName, L"", WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX, 0, 0, kWidth, kHeight,
-                                nullptr, nullptr, instance, nullptr);
+  HWND window = CreateWindowExW(0, bench::kReferenceClassName, L"", WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX, 0, 0,
+                                kWidth, kHeight, nullptr, nullptr, instance, nullptr);
   if (window == nullptr) return 1;
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
