@@ -99,19 +99,19 @@ int measureReference(const std::wstring& program, const std::wstring& arguments)
 int main() {
   const std::vector<std::u16string> tokens = common::commandLineTokens();
   std::vector<std::u16string> options;
-  std::wstring updateArguments;
+  std::wstring programArguments;
   bool passOn = false;
   for (std::size_t i = 1; i < tokens.size(); ++i) {
     if (passOn) {
-      updateArguments += L" \"" + common::toWide(tokens[i]) + L"\"";
+      programArguments += L" \"" + common::toWide(tokens[i]) + L"\"";
     } else if (tokens[i] == u"--") {
       passOn = true;
     } else {
       options.push_back(tokens[i]);
     }
   }
-  if (const auto floor = common::lastOptionValue(options, u"--first-paint=")) {
-    return measureReference(common::toWide(*floor), updateArguments);
+  if (const auto reference = common::lastOptionValue(options, u"--first-paint=")) {
+    return measureReference(common::toWide(*reference), programArguments);
   }
   const auto update = common::lastOptionValue(options, u"--update=");
   // --attach: the updater is started by somebody else (the client); the
@@ -144,7 +144,7 @@ int main() {
                                      process.pid));
     QueryPerformanceCounter(&start);
   } else if (update) {
-    process = e2e::start(common::toWide(*update), updateArguments);
+    process = e2e::start(common::toWide(*update), programArguments);
   }
   if (!process.handle) {
     std::printf("driver: cannot %s update.exe (error %lu)\n", attach ? "find" : "start", GetLastError());
