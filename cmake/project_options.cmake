@@ -17,8 +17,13 @@ if(WIN32)
   add_link_options(-Wl,--file-alignment=0x1000 $<$<CONFIG:Release>:-s>)
   # All programs side by side, as they are installed.
   set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-  # Our own Wine runner starts every Windows test program.
-  set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_SOURCE_DIR}/cmake/wine-run")
+  # Our own Wine runner starts every Windows test program; the 32-bit build's
+  # run through Wine's WoW64 layer, in a prefix of their own (tools/wine-env).
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(CMAKE_CROSSCOMPILING_EMULATOR env TAVARO_WOW64=1 "${CMAKE_SOURCE_DIR}/cmake/wine-run")
+  else()
+    set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_SOURCE_DIR}/cmake/wine-run")
+  endif()
 endif()
 
 if(TAVARO_BUILD_FUZZ)

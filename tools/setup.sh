@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs everything the builds and tests need from Debian's archive.
+# Installs everything the builds and tests need from Debian's archive, and
+# makes the WoW64 Wine tree that runs the 32-bit build (tools/wine-wow64).
 # When everything is there it does nothing at all (and needs no rights);
 # otherwise it says what is missing and installs it, as root (through sudo
 # when it is not root).
@@ -24,6 +25,7 @@ pugixml_src=$(ls -d "$third"/pugixml-*/src 2>/dev/null | head -n 1 || true)
 
 if [ ${#missing[@]} -eq 0 ] && [ -n "$pugixml_src" ]; then
   ln -sfn "$(dirname "$pugixml_src")" "$third/pugixml"
+  "$root/tools/wine-wow64"
   exit 0
 fi
 
@@ -60,3 +62,5 @@ if [ -z "$pugixml_src" ]; then
   pugixml_src=$(ls -d "$third"/pugixml-*/src | head -n 1)
 fi
 ln -sfn "$(dirname "$pugixml_src")" "$third/pugixml"
+# The 32-bit PE libraries for Wine's WoW64 layer, in a tree of the project's own.
+"$root/tools/wine-wow64"

@@ -1,5 +1,6 @@
 #include "update/main_view_win.h"
 
+#include <cstdint>
 #include <string>
 
 #include "common/unique_handle_win.h"
@@ -56,7 +57,7 @@ LRESULT MainView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       const auto* text = reinterpret_cast<const wchar_t*>(lParam);
       const std::u16string copy = text != nullptr ? common::fromWide(text) : std::u16string();
       pages_.OnUpdateError(text != nullptr ? copy.c_str() : nullptr);
-      Relayout();
+      relayoutPage();
       return 0;
     }
     case WM_DISPLAYCHANGE:
@@ -75,8 +76,13 @@ LRESULT MainView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void MainView::OnInitDialog() {
   SendMessageW(Handle(), WM_DISPLAYCHANGE, 0, 0);
   if (Root() != nullptr) pages_.Init(*Root());
-  Relayout();
+  relayoutPage();
   if (args_ != nullptr) StartUpdateWorker(Handle(), *args_, app_.GetTranslator());
+}
+
+void MainView::relayoutPage() {
+  Relayout();
+  SetPropW(Handle(), kPageProperty, reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(pages_.CurrentPage() + 1)));
 }
 
 bool MainView::OnCommand(int id, std::u16string_view) {
@@ -182,7 +188,7 @@ void MainView::refreshIfChanged(const Shown& before, int valueBefore) {
   const ULONGLONG now = GetTickCount64();
   const Shown after = shown();
   if (after.page != before.page || after.bar != before.bar || after.error != before.error) {
-    Relayout();  // another page: laid out and painted whole
+    relayoutPage();  // another page: laid out and painted whole
     lastRepaint_ = now;
   } else if (after != before || (barValue() != valueBefore && now - lastRepaint_ >= kRepaintMillis)) {
     if (pages_.Progress() != nullptr) Invalidate(*pages_.Progress());  // the rest of the window has not changed

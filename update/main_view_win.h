@@ -17,6 +17,10 @@ namespace update {
 // microseconds its handler took for them (paints not included).
 inline constexpr wchar_t kProgressCountProperty[] = L"UpdProgressCount";
 inline constexpr wchar_t kProgressMicrosProperty[] = L"UpdProgressMicros";
+// Window property: the page the window was last laid out for, plus one (0
+// before the first): what it shows, readable where its pixels are not (the
+// screen of a 32-bit program under Wine's WoW64 layer).
+inline constexpr wchar_t kPageProperty[] = L"UpdPage";
 
 class MainView final : public veneer::VHostWnd {
  public:
@@ -37,6 +41,8 @@ class MainView final : public veneer::VHostWnd {
 
  private:
   void OnInitDialog();
+  // Lays out and repaints the whole window and publishes its page.
+  void relayoutPage();
   // One of the three progress messages: the pages' handler, then a repaint if needed.
   LRESULT onProgressMessage(void (UpdatePages::*handler)(std::int32_t, std::int32_t), std::int32_t wParam,
                             std::int32_t lParam);

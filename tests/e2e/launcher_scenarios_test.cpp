@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <set>
 #include <string>
@@ -12,6 +13,7 @@
 #include "common/folder_programs_win.h"
 #include "common/unique_handle_win.h"
 #include "tests/e2e/process_win.h"
+#include "tests/wine_limits_win.h"
 
 namespace {
 
@@ -117,6 +119,7 @@ TEST(LauncherScenario, SecondStartBeforeTheWindowExistsRunsNormally) {
 
 // A crash inside the client leaves "dump.dmp" beside the launcher.
 TEST(LauncherScenario, CrashLeavesADumpBesideTheProgram) {
+  if (!tests::minidumpsWork()) GTEST_SKIP() << tests::kNoMinidumpReason;
   std::wstring dump = kTavaro.substr(0, kTavaro.find_last_of(L'\\') + 1) + L"dump.dmp";
   DeleteFileW(dump.c_str());
   ClientEnvironment client;
@@ -168,7 +171,10 @@ std::wstring userValue(const std::wstring& key, const wchar_t* name) {
       ERROR_SUCCESS) {
     return L"<none>";
   }
-  return type == REG_DWORD ? std::to_wstring(*reinterpret_cast<const DWORD*>(text)) : std::wstring(text);
+  if (type != REG_DWORD) return text;
+  DWORD number = 0;
+  std::memcpy(&number, text, sizeof number);
+  return std::to_wstring(number);
 }
 
 bool userKeyExists(const wchar_t* key) {

@@ -19,6 +19,7 @@
 #include "linkwarden/command_block.h"
 #include "linkwarden/linkwarden.h"
 #include "tests/e2e/process_win.h"
+#include "tests/wine_limits_win.h"
 
 namespace {
 
@@ -357,6 +358,7 @@ DWORD serviceState(const std::wstring& name, DWORD& error) {
 // A driver request installs and starts the project's tiny kernel driver while
 // the client runs; the tool removes it once the client has ended.
 TEST(LinkwardenScenario, DriverInstalledThenRemovedAfterTheClient) {
+  if (!tests::driversRunAsOnWindows()) GTEST_SKIP() << tests::kNoDriverReason;
   const std::wstring name = L"lwtest" + ownPid();
   const std::wstring stem = L"LwDrv" + ownPid();
   UniqueHandle installed(CreateEventW(nullptr, TRUE, FALSE, (stem + L"Installed").c_str()));

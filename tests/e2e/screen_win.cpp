@@ -42,7 +42,8 @@ Screenshot WindowSampler::capture(HWND window) {
   Screenshot shot;
   shot.width = r.right - r.left;
   shot.height = r.bottom - r.top;
-  if (shot.width <= 0 || shot.height <= 0 || screen_ == nullptr || !prepare(shot.width, shot.height)) return shot;
+  // Nothing to look at is an empty picture, never a size without its pixels.
+  if (shot.width <= 0 || shot.height <= 0 || screen_ == nullptr || !prepare(shot.width, shot.height)) return {};
   BitBlt(memory_.get(), 0, 0, shot.width, shot.height, screen_, r.left, r.top, SRCCOPY);
   GdiFlush();
   shot.pixels.resize(static_cast<std::size_t>(shot.width) * static_cast<std::size_t>(shot.height));
@@ -53,9 +54,12 @@ Screenshot WindowSampler::capture(HWND window) {
   return shot;
 }
 
-Screenshot captureWindow(HWND window) { return WindowSampler().capture(window); }
+Screenshot captureWindow(HWND window) {
+  return WindowSampler().capture(window);
+}
 
 bool Screenshot::save(const std::wstring& path) const {
+  if (pixels.empty()) return false;
   const int stride = (width * 3 + 3) & ~3;
   BITMAPFILEHEADER file{};
   BITMAPINFOHEADER header{};

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/unique_handle_win.h"
+#include "tests/wine_limits_win.h"
 
 namespace e2e {
 
@@ -49,6 +50,12 @@ class WindowSampler {
   int width_ = 0;
   int height_ = 0;
 };
+
+// Whether the screen shows what this build paints: not for the 32-bit one
+// under Wine, whose windows reach no X screen. Their logic, messages and
+// files are checked all the same.
+using tests::kNoScreenReason;
+using tests::screenShowsOurWindows;
 
 // Where the scenario tests put their screenshots (created when missing).
 std::wstring screenshotFolder();

@@ -85,11 +85,13 @@ TEST(UpdaterScenario, FiveTokensOpenTheWindowAndWriteTheLog) {
   EXPECT_EQ(r.right - r.left, 302);
   EXPECT_EQ(r.bottom - r.top, 202);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  const Screenshot shot = captureWindow(window);
-  shot.save(screenshotFolder() + L"\\update-window.bmp");
-  ASSERT_EQ(shot.width, 302);
-  EXPECT_TRUE(coloursClose(shot.at(150, 1), RGB(0x35, 0x6C, 0xD1), 40)) << std::hex << shot.at(150, 1);  // caption band
-  EXPECT_TRUE(coloursClose(shot.at(150, 190), RGB(0xFF, 0xFF, 0xFF), 8)) << std::hex << shot.at(150, 190);  // body
+  if (screenShowsOurWindows()) {
+    const Screenshot shot = captureWindow(window);
+    shot.save(screenshotFolder() + L"\\update-window.bmp");
+    ASSERT_EQ(shot.width, 302);
+    EXPECT_TRUE(coloursClose(shot.at(150, 1), RGB(0x35, 0x6C, 0xD1), 40)) << std::hex << shot.at(150, 1);  // band
+    EXPECT_TRUE(coloursClose(shot.at(150, 190), RGB(0xFF, 0xFF, 0xFF), 8)) << std::hex << shot.at(150, 190);  // body
+  }
 
   PostMessageW(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(waitExit(update.handle.get(), kGenerous), std::optional<DWORD>(0u));

@@ -1,6 +1,7 @@
 #include "tests/e2e/updater_screen_win.h"
 
 #include "tests/e2e/process_win.h"
+#include "update/main_view_win.h"
 
 namespace e2e {
 namespace {
@@ -29,12 +30,28 @@ UpdaterPage updaterPageOf(const Screenshot& shot) {
   return UpdaterPage::kUnknown;
 }
 
+UpdaterPage updaterPageOf(HWND window) {
+  // The window's pages: 0 to 2 download, replace and install, 3 finished, 4 error; published plus one.
+  switch (reinterpret_cast<std::uintptr_t>(GetPropW(window, update::kPageProperty))) {
+    case 1:
+    case 2:
+    case 3: return UpdaterPage::kProgress;
+    case 4: return UpdaterPage::kFinished;
+    case 5: return UpdaterPage::kError;
+    default: return UpdaterPage::kUnknown;
+  }
+}
+
 std::uint64_t captionFingerprint(const Screenshot& shot) {
   return fingerprint(shot, veneer::WindowRect{kCaptionText.left, kCaptionText.top, kCaptionText.right, 38});
 }
 
-std::uint64_t barFingerprint(const Screenshot& shot) { return fingerprint(shot, kBar); }
+std::uint64_t barFingerprint(const Screenshot& shot) {
+  return fingerprint(shot, kBar);
+}
 
-HWND waitForUpdaterWindow(DWORD pid, DWORD millis) { return waitForVisibleWindow(pid, L"UpdWnd", millis); }
+HWND waitForUpdaterWindow(DWORD pid, DWORD millis) {
+  return waitForVisibleWindow(pid, L"UpdWnd", millis);
+}
 
 }  // namespace e2e

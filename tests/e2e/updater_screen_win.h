@@ -24,7 +24,10 @@ inline constexpr COLORREF kCaptionBlue = RGB(0x35, 0x6C, 0xD1);
 
 enum class UpdaterPage { kProgress, kFinished, kError, kUnknown };
 
+// The page a screenshot of the window shows, told by its pixels.
 UpdaterPage updaterPageOf(const Screenshot& shot);
+// The page the window last laid out, as it publishes it in a window property.
+UpdaterPage updaterPageOf(HWND window);
 // A fingerprint of the caption's text: it tells the progress pages apart.
 std::uint64_t captionFingerprint(const Screenshot& shot);
 // A fingerprint of the bar and its percentage.

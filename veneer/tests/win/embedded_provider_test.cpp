@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/utf.h"
+#include "tests/wine_limits_win.h"
 #include "veneer/res/res_provider_mgr.h"
 #include "veneer/res/res_provider_pe_win.h"
 #include "veneer/xml/xml_names.h"
@@ -69,6 +70,7 @@ TEST_F(EmbeddedProviderTest, XmlThroughTheProviderList) {
 
 // GDI+ decodes the PNG resource with the right pixels, alpha included.
 TEST_F(EmbeddedProviderTest, GdiplusDecodesThePng) {
+  if (!tests::gdiplusDecodesPng()) GTEST_SKIP() << tests::kNoPngReason;
   VRef<IBitmap> image = VRef<IBitmap>::Adopt(provider->LoadImageRes(u"IMGS", u"quad_png"));
   ASSERT_TRUE(image);
   ASSERT_EQ(image->Width(), 4);
