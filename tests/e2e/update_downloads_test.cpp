@@ -282,7 +282,9 @@ TEST_F(UpdateDownloadTest, NormalDownloadInEachLanguage) {
       finish(run, std::wstring(L"update-finished-") + lang + L".bmp", false);
     }
   }
-  EXPECT_TRUE(glyphsDiffer(u"\u66f4\u65b0\u5b8c\u6210"));
+  if (screen_) {
+    EXPECT_TRUE(glyphsDiffer(u"\u66f4\u65b0\u5b8c\u6210"));  // the prefix draws CJK glyphs
+  }
 }
 
 // "Done" starts the new installer with its options in its own folder, and the window closes.

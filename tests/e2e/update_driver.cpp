@@ -170,15 +170,24 @@ int main() {
   int shotIndex = 0;
   e2e::UpdaterPage page = e2e::UpdaterPage::kUnknown;
   e2e::WindowSampler sampler;
+  // Where the screen does not show the window (the 32-bit build under Wine),
+  // its pages are the ones it names, and there are no screenshots.
+  const bool screen = e2e::screenShowsOurWindows();
+  if (!screen) std::printf("driver: no screenshots: %s\n", e2e::kNoScreenReason);
   while (WaitForSingleObject(process.handle.get(), 0) == WAIT_TIMEOUT) {
-    const e2e::Screenshot shot = sampler.capture(window);
+    const e2e::Screenshot shot = screen ? sampler.capture(window) : e2e::Screenshot{};
     const double now = millisSince(start);
-    page = e2e::updaterPageOf(shot);
+    const e2e::UpdaterPage before = page;
+    page = screen ? e2e::updaterPageOf(shot) : e2e::updaterPageOf(window);
     if (page == e2e::UpdaterPage::kUnknown) {
       Sleep(2);  // fine-grained until the page shows
       continue;
     }
-    const std::uint64_t caption = e2e::captionFingerprint(shot);
+    if (!screen && page != before) {
+      std::printf("driver: %.0f ms: %s page\n", now, pageName(page));
+      std::fflush(stdout);
+    }
+    const std::uint64_t caption = screen ? e2e::captionFingerprint(shot) : 0;
     if (caption != lastCaption) {
       lastCaption = caption;
       const std::wstring name = folder + L"\\page-" + std::to_wstring(++shotIndex) + L".bmp";
@@ -186,7 +195,7 @@ int main() {
       std::printf("driver: %.0f ms: %s page, screenshot page-%d.bmp\n", now, pageName(page), shotIndex);
       std::fflush(stdout);
     }
-    if (page == e2e::UpdaterPage::kProgress) {
+    if (screen && page == e2e::UpdaterPage::kProgress) {
       const std::uint64_t bar = e2e::barFingerprint(shot);
       if (bar != lastBar && lastBar != 0) {
         ++barChanges;
