@@ -180,6 +180,13 @@ TEST(LinkwardenScenario, AdaptersAgainstRecordingSystemLibraries) {
   const std::wstring recorder = e2e::windowsPath(RECORDED_TOOL_EXE);
   ASSERT_TRUE(CopyFileW(systemNetsh.c_str(), savedNetsh.c_str(), FALSE));
   ASSERT_TRUE(CopyFileW((recorder.substr(0, recorder.rfind(L'\\')) + L"\\netsh.exe").c_str(), systemNetsh.c_str(), FALSE));
+  // A 32-bit program (the 32-bit build's test and tool) names system32 and reaches SysWOW64: the copy landed there.
+  BOOL wow64 = FALSE;
+  wchar_t wow64Folder[MAX_PATH] = {};
+  if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64 && GetSystemWow64DirectoryW(wow64Folder, MAX_PATH) != 0) {
+    EXPECT_EQ(e2e::readFile(std::wstring(wow64Folder) + L"\\netsh.exe"),
+              e2e::readFile(recorder.substr(0, recorder.rfind(L'\\')) + L"\\netsh.exe"));
+  }
   e2e::RecorderFile netsh;
   SetEnvironmentVariableW(L"STANDIN_RECORD", (folder + L"\\record.txt").c_str());
   SetEnvironmentVariableW(L"STANDIN_SCRIPT", (folder + L"\\script.txt").c_str());
