@@ -1,5 +1,7 @@
 #include "linkwarden/dns_settings.h"
 
+#include "linkwarden/undo_recorder.h"
+
 #include "common/code_page.h"
 #include "common/fixed_field.h"
 
@@ -53,6 +55,7 @@ void DnsSettings::handle(DnsRequest& request) {
     saved_.secondaryServer = bounded(saved_.secondaryServer, kServerUnits);
     // The client's own local server is no setting to go back to.
     if (saved_.primaryServer == u"127.0.0.1") saved_.useDhcp = true;
+    if (saved_.captured() && recorder_ != nullptr) recorder_->dnsCaptured(saved_);
   }
   if (request.apply != 0) {
     applyInterfaceDns(request.interfaceIndex, request.useDhcp != 0, common::readField(request.primaryServer),
@@ -82,7 +85,7 @@ bool DnsSettings::queryInterfaceDns(std::uint32_t ifIndex, std::u16string& prima
 }
 
 void DnsSettings::applyInterfaceDns(std::uint32_t ifIndex, bool useDhcp, const std::u16string& primary,
-                                    const std::u16string& secondary) {
+                                    const std::u16string& secondary, int passes) {
   // These texts end up on an elevated command line: only addresses go there.
   if (!useDhcp) {
     for (const std::u16string* server : {&primary, &secondary}) {
@@ -106,7 +109,7 @@ void DnsSettings::applyInterfaceDns(std::uint32_t ifIndex, bool useDhcp, const s
 
   std::u16string currentPrimary;
   std::u16string currentSecondary;
-  for (int pass = 0; pass < kDnsPasses; ++pass) {
+  for (int pass = 0; pass < passes; ++pass) {
     for (const std::u16string* line : {&first, &second}) {
       if (line->empty()) continue;
       std::uint32_t error = 0;

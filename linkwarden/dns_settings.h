@@ -11,6 +11,8 @@
 
 namespace linkwarden {
 
+class UndoRecorder;
+
 struct SavedDns {
   bool useDhcp = false;
   std::uint32_t interfaceIndex = 0;
@@ -33,8 +35,11 @@ class DnsSettings final : public DnsRequests {
   // Whether the interface takes its DNS servers automatically; fills the
   // servers the adapter reports (and leaves them otherwise).
   bool queryInterfaceDns(std::uint32_t ifIndex, std::u16string& primary, std::u16string& secondary);
+  // Runs netsh up to `passes` times until the interface shows the servers.
   void applyInterfaceDns(std::uint32_t ifIndex, bool useDhcp, const std::u16string& primary,
-                         const std::u16string& secondary);
+                         const std::u16string& secondary, int passes = kDnsPasses);
+  // Told of the settings once captured, before the first netsh run.
+  void recordWith(UndoRecorder& recorder) { recorder_ = &recorder; }
 
   const SavedDns& saved() const { return saved_; }
 
@@ -43,6 +48,7 @@ class DnsSettings final : public DnsRequests {
   NetshRunner& netsh_;
   logq::SourceLog log_;
   SavedDns saved_;
+  UndoRecorder* recorder_ = nullptr;
 };
 
 // Strict dotted IPv4 text ("a.b.c.d", each 0 to 255 in at most three digits).

@@ -1,5 +1,7 @@
 #include "linkwarden/driver_services.h"
 
+#include "linkwarden/undo_recorder.h"
+
 #include "common/code_page.h"
 #include "common/fixed_field.h"
 #include "linkwarden/log_texts.h"
@@ -16,11 +18,14 @@ void DriverServices::handle(DriverRequest& request) {
   const bool install = request.install != 0;
   serviceStates_[name] = install;
   if (install) {
+    if (recorder_ != nullptr) recorder_->serviceInstalling(name);
     if (!installDriverService(name, common::readField(request.imagePath))) {
       requestLog_.write(logq::LOG_ERROR, __LINE__, texts::kInstallFailed, common::toGbk(name).c_str());
     }
   } else if (!removeDriverService(name)) {
     requestLog_.write(logq::LOG_ERROR, __LINE__, texts::kRemoveFailed, common::toGbk(name).c_str());
+  } else if (recorder_ != nullptr) {
+    recorder_->serviceRemoved(name);
   }
 }
 

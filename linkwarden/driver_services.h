@@ -11,6 +11,8 @@
 
 namespace linkwarden {
 
+class UndoRecorder;
+
 class DriverServices final : public DriverRequests {
  public:
   DriverServices(ServiceManager& services, logq::ILogManager& logs);
@@ -23,6 +25,9 @@ class DriverServices final : public DriverRequests {
   // False when the manager or the service cannot be opened.
   bool removeDriverService(std::u16string_view name);
 
+  // Told of each service before it is installed and after a removal request removed it.
+  void recordWith(UndoRecorder& recorder) { recorder_ = &recorder; }
+
   // Latest request per service name, ordered by UTF-16 code unit.
   const std::map<std::u16string, bool>& serviceStates() const { return serviceStates_; }
 
@@ -31,6 +36,7 @@ class DriverServices final : public DriverRequests {
   logq::SourceLog requestLog_;  // "linkwarden/linkwarden"
   logq::SourceLog driverLog_;   // "linkwarden/driver"
   std::map<std::u16string, bool> serviceStates_;
+  UndoRecorder* recorder_ = nullptr;
 };
 
 }  // namespace linkwarden

@@ -8,6 +8,7 @@
 #include "linkwarden/log_texts.h"
 #include "linkwarden/poll_pass.h"
 #include "common/channel_options.h"
+#include "common/option_text.h"
 #include "utils/log_format.h"
 
 namespace linkwarden {
@@ -17,16 +18,19 @@ constexpr char kSource[] = "linkwarden/linkwarden";
 
 class Tool {
  public:
-  Tool(ToolSystem& system, RequestHandlers& handlers, logq::ILogManager& logs)
-      : system_(system), handlers_(handlers), log_(logs, logq::kMainLoggerId, kSource) {}
+  Tool(ToolSystem& system, RequestHandlers& handlers, logq::ILogManager& logs, Recovery* recovery)
+      : system_(system), handlers_(handlers), log_(logs, logq::kMainLoggerId, kSource), recovery_(recovery) {}
 
   int run(std::span<const std::u16string> tokens) {
     startLogging();
+    if (common::lastOptionValue(tokens, u"--recover=")) return recoverOnly();
     const common::ChannelOptions options = common::parseChannelOptions(tokens);
     if (!options.valid()) {
       log_.write(logq::LOG_ERROR, __LINE__, "%s", texts::kBadOptions);
       return kExitBadOptions;
     }
+    // What tools that ended without their clean-up left is undone first.
+    if (recovery_ != nullptr && recovery_->journal.open()) recovery_->journal.recover(recovery_->undo);
     if (const int failure = openSection(options.sectionName, options.clientPid); failure != kExitOk) return failure;
     client_ = system_.watchClient(options.clientPid);
     guard_ = system_.startSessionGuard(environmentClean_);
@@ -42,6 +46,15 @@ class Tool {
   }
 
  private:
+  int recoverOnly() {
+    if (recovery_ == nullptr || !recovery_->journal.open()) return kExitJournalRefused;
+    const RecoveryCounts counts = recovery_->journal.recover(recovery_->undo);
+    log_.write(logq::LOG_ERROR, __LINE__,
+               "linkwarden: recovery undid %d entries, discarded %d, left %d of running tools, exit %d", counts.undone,
+               counts.discarded, counts.living, kExitRecovered);
+    return kExitRecovered;
+  }
+
   void startLogging() {
     logq::ILogManager& logs = log_.manager();
     logs.setName(logq::kMainLoggerId, "linkwarden");
@@ -122,6 +135,7 @@ class Tool {
     // The window answers a held session-end query once this is true, so it is
     // set before the window is asked to close.
     environmentClean_.store(true);
+    if (recovery_ != nullptr) recovery_->journal.finish();
     section_.reset();
     guard_->close();
     return kExitOk;
@@ -135,13 +149,14 @@ class Tool {
   std::unique_ptr<common::ProcessWatch> client_;
   std::unique_ptr<SessionGuard> guard_;
   bool viewFailing_ = false;
+  Recovery* recovery_;
 };
 
 }  // namespace
 
 int runTool(std::span<const std::u16string> tokens, ToolSystem& system, RequestHandlers& handlers,
-            logq::ILogManager& logs) {
-  return Tool(system, handlers, logs).run(tokens);
+            logq::ILogManager& logs, Recovery* recovery) {
+  return Tool(system, handlers, logs, recovery).run(tokens);
 }
 
 }  // namespace linkwarden

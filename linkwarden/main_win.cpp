@@ -6,6 +6,8 @@
 
 #include "linkwarden/dial_up.h"
 #include "linkwarden/dns_settings.h"
+#include "linkwarden/exit_path_undo.h"
+#include "linkwarden/journal_store_win.h"
 #include "linkwarden/driver_services.h"
 #include "linkwarden/linkwarden.h"
 #include "linkwarden/route_changes.h"
@@ -34,7 +36,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   });
   linkwarden::RequestHandlers handlers{driver, dns, routes, dialUp};
 
-  const int code = linkwarden::runTool(tokens, system, handlers, logs);
+  // Each change that could outlive the tool is journaled first.
+  linkwarden::WinJournalStore journalStore;
+  linkwarden::WinToolProcesses processes;
+  linkwarden::UndoJournal journal(journalStore, processes, logs);
+  driver.recordWith(journal);
+  dns.recordWith(journal);
+  routes.recordWith(journal);
+  linkwarden::ExitPathUndo undo(dns, routeTable, driver);
+  linkwarden::Recovery recovery{journal, undo};
+
+  const int code = linkwarden::runTool(tokens, system, handlers, logs, &recovery);
   logs.stop();  // drains the queue into the log before the process ends
   return code;
 }

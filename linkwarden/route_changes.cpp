@@ -1,5 +1,7 @@
 #include "linkwarden/route_changes.h"
 
+#include "linkwarden/undo_recorder.h"
+
 #include "common/code_page.h"
 
 #include "common/fixed_field.h"
@@ -29,11 +31,13 @@ void RouteChanges::handle(RouteRequest& request) {
   if (request.add != 0) {
     routesAdded_ = true;
     readRouteList(savedPath_);
+    if (recorder_ != nullptr) recorder_->routesAdded(savedPattern_, prefixes_);  // as the exit sequence deletes them
     applyRouteList(request);
   } else {
     routesAdded_ = false;
     readRouteList(savedPath_);
     deleteRouteList(request.templateRow);
+    if (recorder_ != nullptr) recorder_->routesAdded(savedPattern_, {});
   }
   log_.write(logq::LOG_ERROR, __LINE__, "%s", texts::kRoutesEnd);
 }

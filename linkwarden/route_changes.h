@@ -14,6 +14,8 @@
 
 namespace linkwarden {
 
+class UndoRecorder;
+
 // Route lists larger than this are refused rather than read into memory.
 inline constexpr std::uint64_t kRouteListLimit = 64ull << 20;
 
@@ -23,6 +25,9 @@ class RouteChanges final : public RouteRequests {
 
   void handle(RouteRequest& request) override;
   void deleteAdded() override;
+
+  // Told of the routes of each add before the first is added, and of none after a delete.
+  void recordWith(UndoRecorder& recorder) { recorder_ = &recorder; }
 
   // The saved copy of the latest request, for inspection.
   const ForwardRow& savedPattern() const { return savedPattern_; }
@@ -42,6 +47,7 @@ class RouteChanges final : public RouteRequests {
   bool routesAdded_ = false;
   std::string bytes_;          // reused between requests
   std::vector<RoutePrefix> prefixes_;
+  UndoRecorder* recorder_ = nullptr;
 };
 
 }  // namespace linkwarden
