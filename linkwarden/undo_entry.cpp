@@ -12,7 +12,9 @@ constexpr std::size_t kServerUnits = 63;   // as the request's and SavedDns's fi
 constexpr std::size_t kServiceUnits = kNameUnits - 1;
 constexpr std::uint8_t kHasDns = 1;
 
-std::uint32_t crc32(std::string_view bytes) {
+}  // namespace
+
+std::uint32_t undoEntryChecksum(std::string_view bytes) {
   static const std::array<std::uint32_t, 256> table = [] {
     std::array<std::uint32_t, 256> t{};
     for (std::uint32_t i = 0; i < 256; ++i) {
@@ -26,6 +28,8 @@ std::uint32_t crc32(std::string_view bytes) {
   for (unsigned char b : bytes) c = table[(c ^ b) & 0xFF] ^ (c >> 8);
   return c ^ 0xFFFFFFFFu;
 }
+
+namespace {
 
 void put32(std::string& out, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
@@ -121,7 +125,7 @@ std::string encodeUndoEntry(const UndoEntry& entry) {
   const std::size_t services = std::min(entry.services.size(), kMaxJournalServices);
   put32(out, static_cast<std::uint32_t>(services));
   for (std::size_t i = 0; i < services; ++i) putText(out, entry.services[i], kServiceUnits);
-  put32(out, crc32(out));
+  put32(out, undoEntryChecksum(out));
   return out;
 }
 
@@ -131,7 +135,7 @@ std::optional<UndoEntry> decodeUndoEntry(std::string_view bytes) {
   const std::string_view body = bytes.substr(0, bytes.size() - 4);
   Reader check(bytes.substr(bytes.size() - 4));
   std::uint32_t stored = 0;
-  if (!check.u32(stored) || stored != crc32(body)) return std::nullopt;
+  if (!check.u32(stored) || stored != undoEntryChecksum(body)) return std::nullopt;
 
   Reader in(body.substr(sizeof kMagic));
   UndoEntry entry;

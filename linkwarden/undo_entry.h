@@ -47,6 +47,9 @@ std::string encodeUndoEntry(const UndoEntry& entry);
 // Nothing when the bytes are not one whole, intact entry within the bounds.
 std::optional<UndoEntry> decodeUndoEntry(std::string_view bytes);
 
+// The CRC-32 an entry ends with, of all its bytes before it.
+std::uint32_t undoEntryChecksum(std::string_view body);
+
 // The name an entry is stored under: the tool's process id and creation time.
 std::u16string undoEntryName(const ToolIdentity& tool);
 
