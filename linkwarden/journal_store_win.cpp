@@ -93,11 +93,17 @@ bool WinJournalStore::open(std::string& refusal) {
     DWORD disposition = 0;
     const LSTATUS status =
         RegCreateKeyExW(HKEY_LOCAL_MACHINE, part.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_READ | KEY_SET_VALUE | KEY_WOW64_64KEY, &attributes, key.put(), &disposition);
+                        KEY_READ | KEY_SET_VALUE | WRITE_DAC | WRITE_OWNER | KEY_WOW64_64KEY, &attributes, key.put(), &disposition);
     const std::string shown = "HKLM\\" + std::string(part.begin(), part.end());
     if (status != ERROR_SUCCESS) {
       refusal = shown + " cannot be opened (error " + std::to_string(status) + ")";
       return false;
+    }
+    // Set again on a key this run made: Wine gives a new key its default
+    // descriptor whatever the creation asked for.
+    if (disposition == REG_CREATED_NEW_KEY) {
+      RegSetKeySecurity(key.get(), OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                        descriptor);
     }
     // One made before this run is trusted only after the check, whoever made it.
     if (!onlyAdministratorsWrite(key.get(), shown.c_str(), refusal)) return false;

@@ -18,6 +18,7 @@
 #include "common/wide_win.h"
 #include "linkwarden/command_block.h"
 #include "linkwarden/linkwarden.h"
+#include "tests/e2e/linkwarden_client_win.h"
 #include "tests/e2e/process_win.h"
 #include "tests/wine_limits_win.h"
 
@@ -28,42 +29,15 @@ using common::UniqueHKey;
 using e2e::kGenerous;
 using e2e::ownPid;
 using e2e::RecorderFile;
+using e2e::ClientRun;
+using e2e::recordedCalls;
+using e2e::runClient;
+using e2e::toolHandleFrom;
+using e2e::toolLog;
 
 const std::wstring kTool = e2e::windowsPath(LINKWARDEN_EXE);
 const std::wstring kClient = e2e::windowsPath(CLIENT_EXE);
 const std::wstring kDriver = e2e::windowsPath(TEST_DRIVER);
-
-// The value after `key` on its report line ("tool-handle=123").
-std::string reportValue(const std::string& report, const std::string& key) {
-  const std::size_t at = report.find(key);
-  if (at == std::string::npos) return {};
-  const std::size_t end = report.find('\n', at);
-  return report.substr(at + key.size(), end - at - key.size());
-}
-
-// Our own handle on the tool, which the client duplicated into this process.
-UniqueHandle toolHandleFrom(const std::string& report) {
-  const std::string value = reportValue(report, "tool-handle=");
-  if (value.empty()) return UniqueHandle();
-  return UniqueHandle(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(std::stoull(value))));
-}
-
-// "log\\linkwarden_linkwarden_<date and minute>_<pid, six digits>_000.log", or empty.
-std::wstring findToolLog(DWORD pid) {
-  wchar_t digits[16];
-  swprintf(digits, 16, L"%06lu", pid);
-  const std::wstring pattern = L"log\\linkwarden_linkwarden_????????????_" + std::wstring(digits) + L"_000.log";
-  // Wine reuses process ids: of the logs of this pid the newest (the names
-  // carry the minute) is this run's.
-  WIN32_FIND_DATAW found;
-  common::UniqueFindHandle search(FindFirstFileW(pattern.c_str(), &found));
-  if (!search) return {};
-  std::wstring newest;
-  do {
-    newest = std::max(newest, std::wstring(found.cFileName));
-  } while (FindNextFileW(search.get(), &found));
-  return L"log\\" + newest;
-}
 
 struct ClientSection {
   UniqueHandle mapping;
@@ -77,31 +51,6 @@ struct ClientSection {
     block = static_cast<linkwarden::CommandBlock*>(view.get());
   }
 };
-
-// What one run of the client left behind.
-struct ClientRun {
-  std::optional<DWORD> exitCode;
-  std::string report;
-  UniqueHandle tool;  // our own handle on the tool the client started
-};
-
-ClientRun runClient(const std::wstring& script) {
-  const std::wstring report = e2e::tempPath(L"lw-client");
-  e2e::Process client = e2e::start(kClient, L"--report=" + report + L" --give-tool-to=" + ownPid() + L" " + script);
-  ClientRun run;
-  if (!client.handle) return run;
-  run.exitCode = e2e::waitExit(client.handle.get(), kGenerous);
-  run.report = e2e::readFile(report);
-  run.tool = toolHandleFrom(run.report);
-  DeleteFileW(report.c_str());
-  return run;
-}
-
-// The tool's log records, read once the tool has ended.
-std::string toolLog(HANDLE tool) {
-  const std::wstring log = findToolLog(GetProcessId(tool));
-  return log.empty() ? std::string() : e2e::readFile(log);
-}
 
 // The client raises driver, DNS and route requests in one write, sees all
 // three acknowledged and exits; the tool then exits 0 within a second.
@@ -134,19 +83,6 @@ TEST(LinkwardenScenario, FullSessionThenToolEndsAfterClient) {
   EXPECT_EQ(records.find("\xcd\xcb\xb3\xf6"), std::string::npos);  // "退出"
 }
 
-// The lines of a stand-in's record that begin with one of `functions`, in order.
-std::vector<std::string> recordedCalls(const std::string& record, std::initializer_list<const char*> functions) {
-  std::vector<std::string> calls;
-  std::size_t start = 0;
-  for (std::size_t end; (end = record.find('\n', start)) != std::string::npos; start = end + 1) {
-    const std::string line = record.substr(start, end - start);
-    for (const char* function : functions) {
-      if (line.rfind(std::string(function) + " ", 0) == 0) calls.push_back(line);
-    }
-  }
-  return calls;
-}
-
 // The tool's adapters against recording stand-ins of iphlpapi and rasapi32
 // (and a recorder in place of netsh): a route list request sets one row per
 // prefix with the interface's metric and creates it after 1168; the DNS
@@ -154,49 +90,24 @@ std::vector<std::string> recordedCalls(const std::string& record, std::initializ
 // puts those servers back through netsh, hangs up and deletes the first
 // product connection only, and deletes the routes with the saved pattern.
 TEST(LinkwardenScenario, AdaptersAgainstRecordingSystemLibraries) {
-  const std::wstring folder = e2e::tempPath(L"lw-recorded");
-  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-  const std::wstring list = folder + L"\\routes.txt";
-  std::ofstream(list.c_str(), std::ios::binary) << "\xEF\xBB\xBF" "10.0.0.0/8\r\n192.168.0.0/16\r\nnot a route\r\n";
-  const std::string guid = "{5A1D2C3B-0000-4000-8000-000000000007}";
-  std::ofstream(std::wstring(folder + L"\\script.txt").c_str(), std::ios::binary)
-      << "SetIpForwardEntry=1168\nmetric.7=35\ndns.7=10.9.9.1,10.9.9.2\n"
-      << "device.7=\\DEVICE\\TCPIP_" << guid << "\nfriendly.7=Scripted Ethernet\n"
-      << "ras=other-vpn,nettavaro-1,nettavaro-2\n";
-  const std::wstring key = L"SYSTEM\\ControlSet001\\services\\Tcpip\\Parameters\\Interfaces\\" +
-                           std::wstring(guid.begin(), guid.end());
-  UniqueHKey interfaceKey;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            interfaceKey.put(), nullptr),
-            ERROR_SUCCESS);
-  const wchar_t servers[] = L"10.9.9.1,10.9.9.2";
-  RegSetValueExW(interfaceKey.get(), L"NameServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(servers), sizeof servers);
-
-  // The tool starts the system's netsh by its full path: the recorder takes
-  // its place in this private prefix for the scenario.
-  wchar_t system[MAX_PATH] = {};
-  GetSystemDirectoryW(system, MAX_PATH);
-  const std::wstring systemNetsh = std::wstring(system) + L"\\netsh.exe", savedNetsh = folder + L"\\netsh.saved";
-  const std::wstring recorder = e2e::windowsPath(RECORDED_TOOL_EXE);
-  ASSERT_TRUE(CopyFileW(systemNetsh.c_str(), savedNetsh.c_str(), FALSE));
-  ASSERT_TRUE(CopyFileW((recorder.substr(0, recorder.rfind(L'\\')) + L"\\netsh.exe").c_str(), systemNetsh.c_str(), FALSE));
-  // A 32-bit program (the 32-bit build's test and tool) names system32 and reaches SysWOW64: the copy landed there.
+  e2e::removeJournal();  // what earlier scenarios' tools left would be undone first
+  e2e::RecordedSystem recorded;
+  ASSERT_TRUE(recorded.ready());
+  // A 32-bit program (the 32-bit build's test and tool) names system32 and reaches SysWOW64: the recorder landed there.
   BOOL wow64 = FALSE;
   wchar_t wow64Folder[MAX_PATH] = {};
+  const std::wstring recorder = e2e::windowsPath(RECORDED_TOOL_EXE);
   if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64 && GetSystemWow64DirectoryW(wow64Folder, MAX_PATH) != 0) {
     EXPECT_EQ(e2e::readFile(std::wstring(wow64Folder) + L"\\netsh.exe"),
               e2e::readFile(recorder.substr(0, recorder.rfind(L'\\')) + L"\\netsh.exe"));
   }
-  e2e::RecorderFile netsh;
-  SetEnvironmentVariableW(L"STANDIN_RECORD", (folder + L"\\record.txt").c_str());
-  SetEnvironmentVariableW(L"STANDIN_SCRIPT", (folder + L"\\script.txt").c_str());
-  ClientRun run = runClient(L"--tool=" + e2e::windowsPath(RECORDED_TOOL_EXE) +
-                            L" route-pattern 10.0.0.254 7 20 route-add " + list + L" dns-apply 7 10.0.0.1 10.0.0.2 raise");
+  ClientRun run = runClient(L"--tool=" + recorder + L" route-pattern 10.0.0.254 7 20 route-add " +
+                            recorded.routeList() + L" dns-apply 7 10.0.0.1 10.0.0.2 raise");
   EXPECT_EQ(run.exitCode, 0u);
   ASSERT_TRUE(run.tool) << run.report;
   EXPECT_EQ(e2e::waitExit(run.tool.get(), kGenerous), 0u);
   EXPECT_NE(run.report.find("route metric 35\n"), std::string::npos) << run.report;  // the lookup's answer reached the block
-  const std::string record = e2e::readFile(folder + L"\\record.txt");
+  const std::string record = recorded.record();
 
   const std::string fields = " policy=0 nexthop=10.0.0.254 if=7 type=4 proto=3 age=0 nexthopas=0 metric=";
   EXPECT_EQ(recordedCalls(record, {"GetIpInterfaceEntry", "SetIpForwardEntry", "CreateIpForwardEntry",
@@ -219,7 +130,7 @@ TEST(LinkwardenScenario, AdaptersAgainstRecordingSystemLibraries) {
   EXPECT_FALSE(recordedCalls(record, {"GetInterfaceInfo"}).empty());
 
   // netsh: the client's servers, then the captured ones back at exit.
-  const std::string commands = netsh.text();
+  const std::string commands = recorded.netshCommands();
   const std::size_t applied =
       commands.find("show=0 args= interface ip set dnsservers \"Scripted Ethernet\" static 10.0.0.1 validate=no\n");
   const std::size_t restored =
@@ -232,12 +143,7 @@ TEST(LinkwardenScenario, AdaptersAgainstRecordingSystemLibraries) {
             std::string::npos)
       << commands;
 
-  CopyFileW(savedNetsh.c_str(), systemNetsh.c_str(), FALSE);
-  SetEnvironmentVariableW(L"STANDIN_RECORD", nullptr);
-  SetEnvironmentVariableW(L"STANDIN_SCRIPT", nullptr);
-  RegDeleteValueW(interfaceKey.get(), L"NameServer");
-  std::error_code ignored;
-  std::filesystem::remove_all(std::filesystem::path(folder), ignored);
+  EXPECT_TRUE(e2e::journalValues().empty());  // the normal exit leaves no entry
 }
 
 // Missing or invalid options: exit 87 at once.

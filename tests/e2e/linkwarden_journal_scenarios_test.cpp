@@ -1,0 +1,288 @@
+// The tool's undo journal under Wine, against the recording stand-ins and the
+// real service manager: a session killed at any moment leaves nothing once a
+// tool runs again; a journal place somebody else could write is refused; a
+// torn entry is discarded; a second tool leaves the first one's entry alone.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "common/unique_handle_win.h"
+#include "linkwarden/undo_entry.h"
+#include "tests/e2e/linkwarden_client_win.h"
+#include "tests/e2e/process_win.h"
+
+namespace {
+
+using common::UniqueHandle;
+using e2e::kGenerous;
+
+const std::wstring kClient = e2e::windowsPath(CLIENT_EXE);
+const std::wstring kRecordedTool = e2e::windowsPath(RECORDED_TOOL_EXE);
+const std::wstring kDriver = e2e::windowsPath(TEST_DRIVER);
+
+// The client (and the tool it starts, which inherits the job) in a job of
+// their own, so that both can be ended at once, as a crash or a power cut would.
+struct JobRun {
+  UniqueHandle job;
+  e2e::Process client;
+};
+
+JobRun startInJob(const std::wstring& arguments) {
+  JobRun run;
+  run.job.reset(CreateJobObjectW(nullptr, nullptr));
+  if (!run.job) return run;
+  std::wstring commandLine = L"\"" + kClient + L"\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(kClient.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                      nullptr, &startup, &info)) {
+    return run;
+  }
+  UniqueHandle thread(info.hThread);
+  run.client.handle.reset(info.hProcess);
+  run.client.pid = info.dwProcessId;
+  AssignProcessToJobObject(run.job.get(), info.hProcess);
+  ResumeThread(thread.get());
+  return run;
+}
+
+// Waits until no process of the job is left.
+bool jobEmpty(HANDLE job) {
+  for (int i = 0; i < 300; ++i, Sleep(20)) {
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+    if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting, sizeof accounting,
+                                   nullptr)) {
+      return false;
+    }
+    if (accounting.ActiveProcesses == 0) return true;
+  }
+  return false;
+}
+
+bool serviceExists(const std::wstring& name) {
+  common::UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  common::UniqueServiceHandle service(manager ? OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_STATUS)
+                                              : nullptr);
+  return static_cast<bool>(service);
+}
+
+std::string dotted(std::uint32_t networkOrder) {
+  const auto* b = reinterpret_cast<const unsigned char*>(&networkOrder);
+  return std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." + std::to_string(b[3]);
+}
+
+// "dest=10.0.0.0 mask=255.0.0.0" of each recorded call of `function`.
+std::vector<std::string> routesOf(const std::string& record, const char* function) {
+  std::vector<std::string> routes;
+  for (const std::string& call : e2e::recordedCalls(record, {function})) {
+    const std::size_t dest = call.find("dest=");
+    const std::size_t end = call.find(" policy=");
+    if (dest != std::string::npos && end != std::string::npos) routes.push_back(call.substr(dest, end - dest));
+  }
+  return routes;
+}
+
+std::string routeText(const linkwarden::RoutePrefix& prefix) {
+  return "dest=" + dotted(prefix.destination) + " mask=" + dotted(prefix.mask);
+}
+
+class LinkwardenJournal : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    e2e::removeJournal();
+    ASSERT_TRUE(recorded.ready());
+  }
+  void TearDown() override { e2e::removeJournal(); }
+
+  // A client with no requests: its tool starts (and recovers), and both end.
+  e2e::ClientRun quietSession() {
+    e2e::ClientRun run = e2e::runClient(L"--tool=" + kRecordedTool + L" sleep 300");
+    if (run.tool) e2e::waitExit(run.tool.get(), kGenerous);
+    return run;
+  }
+
+  e2e::RecordedSystem recorded;
+};
+
+// A session (driver installed, DNS applied, routes added) is ended with its
+// tool at 20 moments spread over it. Whatever the tool had changed by then is
+// in its journal entry, and a new client's tool undoes exactly that: the
+// captured servers put back through netsh, the added routes deleted, the
+// service gone from the service manager; in the end no entry is left.
+TEST_F(LinkwardenJournal, KilledAtAnyMomentLeavesNothingOnceAToolRunsAgain) {
+  const auto session = [&](const std::wstring& service) {
+    return startInJob(L"--tool=" + kRecordedTool + L" driver-install " + service + L" " + kDriver +
+                      L" dns-apply 7 10.0.0.1 10.0.0.2 route-pattern 10.0.0.254 7 20 route-add " +
+                      recorded.routeList() + L" raise sleep 10000");
+  };
+  // How long a session takes until all three changes are journaled, on this machine now.
+  DWORD whole = 0;
+  {
+    const std::wstring service = L"lwkill" + e2e::ownPid() + L"all";
+    JobRun run = session(service);
+    ASSERT_TRUE(run.client.handle);
+    const ULONGLONG started = GetTickCount64();
+    for (bool done = false; !done && GetTickCount64() - started < kGenerous; Sleep(20)) {
+      const std::vector<e2e::JournalValue> values = e2e::journalValues();
+      done = values.size() == 1 && values[0].entry && values[0].entry->dns && !values[0].entry->routes.empty();
+    }
+    whole = static_cast<DWORD>(GetTickCount64() - started);
+    TerminateJobObject(run.job.get(), 9);
+    ASSERT_TRUE(jobEmpty(run.job.get()));
+    ASSERT_TRUE(quietSession().tool);
+    ASSERT_LT(whole, kGenerous) << "the session never journaled all of its changes";
+    EXPECT_FALSE(serviceExists(service));
+  }
+  int withEverything = 0;
+  for (int moment = 0; moment < 20; ++moment) {
+    const DWORD endAt = moment * (whole + 400) / 19;  // the last ones after everything was done
+    SCOPED_TRACE("ended after " + std::to_string(endAt) + " ms of " + std::to_string(whole));
+    const std::wstring service = L"lwkill" + e2e::ownPid() + L"x" + std::to_wstring(moment);
+    recorded.clearRecords();
+    JobRun run = session(service);
+    ASSERT_TRUE(run.client.handle);
+    Sleep(endAt);
+    TerminateJobObject(run.job.get(), 9);
+    ASSERT_TRUE(jobEmpty(run.job.get()));
+
+    // What the tool had done by then is covered by its entry.
+    const std::vector<e2e::JournalValue> values = e2e::journalValues();
+    ASSERT_LE(values.size(), 1u);
+    linkwarden::UndoEntry left;
+    if (!values.empty()) {
+      ASSERT_TRUE(values[0].entry) << "a killed tool's entry is whole";
+      left = *values[0].entry;
+    }
+    const std::string before = recorded.record();
+    std::vector<std::string> journaled;
+    for (const auto& prefix : left.routes) journaled.push_back(routeText(prefix));
+    for (const std::string& added : routesOf(before, "CreateIpForwardEntry")) {
+      EXPECT_NE(std::find(journaled.begin(), journaled.end(), added), journaled.end()) << added << " not journaled";
+    }
+    const bool dnsChanged = recorded.netshCommands().find("static 10.0.0.1") != std::string::npos;
+    if (dnsChanged) {
+      EXPECT_TRUE(left.dns) << "DNS changed but not journaled";
+    }
+    const bool hasService = serviceExists(service);
+    const std::u16string name16(service.begin(), service.end());
+    if (hasService) {
+      EXPECT_NE(std::find(left.services.begin(), left.services.end(), name16), left.services.end());
+    }
+    withEverything += left.dns && !left.routes.empty() && !left.services.empty();
+
+    // A new client's tool undoes it before its first pass.
+    recorded.clearRecords();
+    e2e::ClientRun next = quietSession();
+    ASSERT_TRUE(next.tool) << next.report;
+    const std::string after = recorded.record();
+    const std::vector<std::string> deleted = routesOf(after, "DeleteIpForwardEntry");
+    EXPECT_EQ(deleted, journaled);
+    const std::string netsh = recorded.netshCommands();
+    if (left.dns) {
+      EXPECT_NE(netsh.find("interface ip set dnsservers \"Scripted Ethernet\" static 10.9.9.1 validate=no"),
+                std::string::npos)
+          << netsh;
+    } else {
+      EXPECT_EQ(netsh, "");
+    }
+    EXPECT_FALSE(serviceExists(service));
+    EXPECT_TRUE(e2e::journalValues().empty());
+  }
+  EXPECT_GE(withEverything, 2) << "the moments reach past the session's requests";
+}
+
+// A session that ends normally leaves nothing to undo; a torn entry is
+// discarded (with its log line) without a step of it being taken.
+TEST_F(LinkwardenJournal, TornEntryIsDiscardedAndANormalEndLeavesNothing) {
+  e2e::ClientRun first = e2e::runClient(L"--tool=" + kRecordedTool + L" route-pattern 10.0.0.254 7 20 route-add " +
+                                        recorded.routeList() + L" raise");
+  ASSERT_TRUE(first.tool) << first.report;
+  EXPECT_EQ(e2e::waitExit(first.tool.get(), kGenerous), 0u);
+  EXPECT_TRUE(e2e::journalValues().empty());
+
+  linkwarden::UndoEntry planted;
+  planted.tool = {77, 1};
+  planted.routes = {{0x0000000B, 0x000000FF}};  // 11.0.0.0/8
+  const std::string whole = linkwarden::encodeUndoEntry(planted);
+  common::UniqueHKey key;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tavaro\\Linkwarden", 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
+                          key.put()),
+            ERROR_SUCCESS);
+  RegSetValueExW(key.get(), L"77-1", 0, REG_BINARY, reinterpret_cast<const BYTE*>(whole.data()),
+                 static_cast<DWORD>(whole.size() - 5));
+  recorded.clearRecords();
+  e2e::ClientRun next = quietSession();
+  ASSERT_TRUE(next.tool);
+  EXPECT_TRUE(routesOf(recorded.record(), "DeleteIpForwardEntry").empty());
+  EXPECT_TRUE(e2e::journalValues().empty());
+  EXPECT_NE(e2e::toolLog(next.tool.get()).find("journal entry 77-1 is unreadable, torn or corrupt"),
+            std::string::npos);
+}
+
+// A second tool beside a running one leaves the first one's entry (and its
+// routes) alone; the first one's normal end removes it.
+TEST_F(LinkwardenJournal, SecondToolLeavesTheFirstOnesEntryAlone) {
+  JobRun first = startInJob(L"--tool=" + kRecordedTool + L" route-pattern 10.0.0.254 7 20 route-add " +
+                            recorded.routeList() + L" raise sleep 3000");
+  ASSERT_TRUE(first.client.handle);
+  std::vector<e2e::JournalValue> values;
+  for (int i = 0; i < 200 && values.empty(); ++i, Sleep(20)) values = e2e::journalValues();
+  ASSERT_EQ(values.size(), 1u);
+  recorded.clearRecords();
+  e2e::ClientRun second = quietSession();
+  ASSERT_TRUE(second.tool);
+  EXPECT_TRUE(routesOf(recorded.record(), "DeleteIpForwardEntry").empty());
+  ASSERT_EQ(e2e::journalValues().size(), 1u);
+  EXPECT_EQ(e2e::journalValues()[0].name, values[0].name);
+  EXPECT_NE(e2e::toolLog(second.tool.get()).find("which still runs; left"), std::string::npos);
+  EXPECT_EQ(e2e::waitExit(first.client.handle.get(), kGenerous), 0u);
+  // The first tool ends after its client, and its clean-up removes its entry last.
+  for (int i = 0; i < 500 && !e2e::journalValues().empty(); ++i) Sleep(20);
+  EXPECT_TRUE(e2e::journalValues().empty());
+}
+
+// A journal key that lets everybody write it is refused: an entry planted in
+// it is never acted on, and the tool journals nothing there.
+TEST_F(LinkwardenJournal, PlaceSomebodyElseCouldWriteIsRefused) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"O:BAD:(A;OICI;KA;;;BA)(A;OICI;KA;;;WD)",
+                                                                   SDDL_REVISION_1, &descriptor, nullptr));
+  common::UniqueLocal owned(descriptor);
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+  common::UniqueHKey key;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tavaro\\Linkwarden", 0, nullptr, 0,
+                            KEY_ALL_ACCESS | KEY_WOW64_64KEY, &attributes, key.put(), nullptr),
+            ERROR_SUCCESS);
+  // Set again: Wine gives a new key its default descriptor whatever the creation asked for.
+  ASSERT_EQ(RegSetKeySecurity(key.get(), OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, descriptor),
+            ERROR_SUCCESS);
+  linkwarden::UndoEntry planted;
+  planted.tool = {78, 1};
+  planted.routes = {{0x0000000B, 0x000000FF}};
+  const std::string bytes = linkwarden::encodeUndoEntry(planted);
+  RegSetValueExW(key.get(), L"78-1", 0, REG_BINARY, reinterpret_cast<const BYTE*>(bytes.data()),
+                 static_cast<DWORD>(bytes.size()));
+
+  recorded.clearRecords();
+  e2e::ClientRun run = e2e::runClient(L"--tool=" + kRecordedTool + L" route-pattern 10.0.0.254 7 20 route-add " +
+                                      recorded.routeList() + L" raise");
+  ASSERT_TRUE(run.tool);
+  EXPECT_EQ(e2e::waitExit(run.tool.get(), kGenerous), 0u);
+  const std::vector<std::string> deleted = routesOf(recorded.record(), "DeleteIpForwardEntry");
+  EXPECT_EQ(std::count(deleted.begin(), deleted.end(), "dest=11.0.0.0 mask=255.0.0.0"), 0);
+  const std::vector<e2e::JournalValue> values = e2e::journalValues();
+  ASSERT_EQ(values.size(), 1u);  // the planted one, untouched; none of the tool's
+  EXPECT_EQ(values[0].name, L"78-1");
+  EXPECT_NE(e2e::toolLog(run.tool.get()).find("undo journal refused (HKLM\\SOFTWARE\\Tavaro\\Linkwarden lets S-1-1-0 write it)"),
+            std::string::npos)
+      << e2e::toolLog(run.tool.get());
+}
+
+}  // namespace
