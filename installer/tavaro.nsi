@@ -31,6 +31,9 @@ ${StrStr}
 !define SETTINGS_KEY "Software\Tavaro"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tavaro"
 !define SHORTCUT_FOLDER "$SMPROGRAMS\Tavaro"
+; The network tool's undo journal (HKLM, the 64-bit view): an entry there is
+; a change that a killed or crashed tool did not undo.
+!define JOURNAL_KEY "SOFTWARE\Tavaro\Linkwarden"
 !define EXIT_IN_USE 3
 ; InstallClientFiles and RemoveClientFiles: the client library's payload, outside this system.
 !include "${CLIENT_FILES}"
@@ -175,6 +178,18 @@ Section "Uninstall"
   ; undoes its changes when the client ends.
   stagehand::EndFolderPrograms /NOUNLOAD "$INSTDIR" "$WaitSeconds"
   Pop $0
+  ; What a tool that was killed, crashed or lost power left in place is
+  ; undone by the installed tool (elevated, as it runs) before its files go.
+  SetRegView 64
+  ClearErrors
+  EnumRegValue $1 HKLM "${JOURNAL_KEY}" 0
+  SetRegView default
+  ${If} $1 != ""
+  ${AndIf} ${FileExists} "$INSTDIR\Bin\linkwarden.exe"
+    !insertmacro Log "the network tool undoes what a tool left ($1)"
+    ExecShellWait "runas" "$INSTDIR\Bin\linkwarden.exe" "--recover=1" SW_HIDE
+    !insertmacro Log "the network tool's recovery ended"
+  ${EndIf}
   !insertmacro Log "removing $INSTDIR ($0 programs had to be ended)"
   Delete "$INSTDIR\Bin\tavaro.exe"
   Delete "$INSTDIR\Bin\update.exe"

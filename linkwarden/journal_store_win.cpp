@@ -10,8 +10,9 @@ namespace linkwarden {
 namespace {
 
 // Made by the tool with this descriptor: owned by the Administrators group,
-// written by it and by the system only, nothing inherited from above.
-constexpr wchar_t kJournalDescriptor[] = L"O:BAD:P(A;OICI;KA;;;BA)(A;OICI;KA;;;SY)";
+// written by it and by the system only, read by users too (the uninstaller,
+// which runs as the user, looks for entries), nothing inherited from above.
+constexpr wchar_t kJournalDescriptor[] = L"O:BAD:P(A;OICI;KA;;;BA)(A;OICI;KA;;;SY)(A;OICI;KR;;;BU)";
 // The rights that let somebody change what the journal says.
 constexpr ACCESS_MASK kWriting = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | WRITE_DAC | WRITE_OWNER |
                                  DELETE | GENERIC_WRITE | GENERIC_ALL | MAXIMUM_ALLOWED;

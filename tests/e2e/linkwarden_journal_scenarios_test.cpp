@@ -25,6 +25,7 @@ using e2e::kGenerous;
 const std::wstring kClient = e2e::windowsPath(CLIENT_EXE);
 const std::wstring kRecordedTool = e2e::windowsPath(RECORDED_TOOL_EXE);
 const std::wstring kDriver = e2e::windowsPath(TEST_DRIVER);
+const std::wstring kSetup = e2e::windowsPath(SETUP_EXE);
 
 // The client (and the tool it starts, which inherits the job) in a job of
 // their own, so that both can be ended at once, as a crash or a power cut would.
@@ -283,6 +284,63 @@ TEST_F(LinkwardenJournal, PlaceSomebodyElseCouldWriteIsRefused) {
   EXPECT_NE(e2e::toolLog(run.tool.get()).find("undo journal refused (HKLM\\SOFTWARE\\Tavaro\\Linkwarden lets S-1-1-0 write it)"),
             std::string::npos)
       << e2e::toolLog(run.tool.get());
+}
+
+// The installer's log as far as this test's runs wrote it.
+std::string setupLogSince(std::size_t start) {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::string text = e2e::readFile(std::wstring(temp) + L"tavaro-setup.log");
+  return text.size() > start ? text.substr(start) : std::string();
+}
+
+// A tool of the installed product killed with its changes in place, then a
+// quiet uninstall: the installed tool is started to undo them (the recorders
+// show the routes deleted, the servers put back, the service gone), and then
+// the files go.
+TEST_F(LinkwardenJournal, QuietUninstallUndoesWhatAKilledToolLeftFirst) {
+  const std::wstring folder = e2e::tempPath(L"TavaroJournal");
+  const std::size_t logStart = setupLogSince(0).size();
+  e2e::Process install = e2e::start(kSetup, L"--install-only /S /D=" + folder);
+  ASSERT_EQ(e2e::waitExit(install.handle.get(), 60000), 0u);
+  const std::wstring tool = folder + L"\\Bin\\linkwarden.exe";
+  // The recording stand-ins beside the installed tool (the scenario's load order takes them first).
+  const std::wstring standIns = kRecordedTool.substr(0, kRecordedTool.rfind(L'\\') + 1);
+  for (const wchar_t* dll : {L"iphlpapi.dll", L"rasapi32.dll"}) {
+    ASSERT_TRUE(CopyFileW((standIns + dll).c_str(), (folder + L"\\Bin\\" + dll).c_str(), FALSE));
+  }
+  const std::wstring service = L"lwuninstall" + e2e::ownPid();
+  JobRun run = startInJob(L"--tool=" + tool + L" driver-install " + service + L" " + kDriver +
+                          L" dns-apply 7 10.0.0.1 10.0.0.2 route-pattern 10.0.0.254 7 20 route-add " +
+                          recorded.routeList() + L" raise sleep 10000");
+  ASSERT_TRUE(run.client.handle);
+  std::vector<e2e::JournalValue> values;
+  for (int i = 0; i < 1500; ++i, Sleep(20)) {
+    values = e2e::journalValues();
+    if (values.size() == 1 && values[0].entry && values[0].entry->dns && !values[0].entry->routes.empty()) break;
+  }
+  TerminateJobObject(run.job.get(), 9);
+  ASSERT_TRUE(jobEmpty(run.job.get()));
+  ASSERT_EQ(values.size(), 1u);
+  ASSERT_TRUE(serviceExists(service));
+
+  recorded.clearRecords();
+  e2e::Process uninstall = e2e::start(folder + L"\\uninstall.exe", L"/S");
+  ASSERT_EQ(e2e::waitExit(uninstall.handle.get(), 60000), 0u);
+  for (int i = 0; i < 300 && setupLogSince(logStart).find("\r\nuninstalled\r\n") == std::string::npos; ++i) Sleep(100);
+  const std::string log = setupLogSince(logStart);
+  EXPECT_NE(log.find("the network tool undoes what a tool left"), std::string::npos) << log;
+  EXPECT_LT(log.find("the network tool's recovery ended"), log.find("removing " + std::string(folder.begin(), folder.end())))
+      << log;
+  EXPECT_EQ(routesOf(recorded.record(), "DeleteIpForwardEntry"),
+            (std::vector<std::string>{"dest=10.0.0.0 mask=255.0.0.0", "dest=192.168.0.0 mask=255.255.0.0"}));
+  EXPECT_NE(recorded.netshCommands().find("static 10.9.9.1 validate=no"), std::string::npos);
+  EXPECT_FALSE(serviceExists(service));
+  EXPECT_TRUE(e2e::journalValues().empty());
+  // Then the files went: all but the test's stand-ins, which are none of the uninstaller's.
+  for (const wchar_t* dll : {L"iphlpapi.dll", L"rasapi32.dll"}) DeleteFileW((folder + L"\\Bin\\" + dll).c_str());
+  EXPECT_TRUE(RemoveDirectoryW((folder + L"\\Bin").c_str()));
+  EXPECT_TRUE(RemoveDirectoryW(folder.c_str()));
 }
 
 }  // namespace
