@@ -6,6 +6,7 @@
 ;
 ;   makensis -DTARGET=amd64-unicode|x86-unicode -DBIN_DIR=<programs and plug-in>
 ;            -DCLIENT_FILES=<nsh listing the client payload> -DVERSION=x.y.z -DVERSION_QUAD=x.y.z.w
+;            -DICON=<the product's .ico> -DIMAGES_DIR=<wizard.bmp and header.bmp, draw_installer_images.py>
 ;            -DOUT_FILE=<setup.exe> tavaro.nsi
 ;
 ; Options besides NSIS's own (/S, /D=): the plug-in's ("--delay=", "--runarg=",
@@ -38,7 +39,10 @@ ${StrStr}
 ; InstallClientFiles and RemoveClientFiles: the client library's payload, outside this system.
 !include "${CLIENT_FILES}"
 
-Name "${PRODUCT}"
+; The version shows in the window's title and on the pages; the product's
+; own icon and pictures, and its name and version where NSIS names itself.
+Name "${PRODUCT} ${VERSION}"
+BrandingText "${PRODUCT} ${VERSION}"
 OutFile "${OUT_FILE}"
 InstallDir "$LOCALAPPDATA\${PRODUCT}"
 ; Every later run (the updater's silent one too) installs where the user chose.
@@ -56,14 +60,24 @@ Var WaitSeconds
 Var LogFile
 
 !define MUI_ABORTWARNING
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${IMAGES_DIR}\wizard.bmp"
+!define MUI_UNWELCOMEFINISHPAGE_BITMAP "${IMAGES_DIR}\wizard.bmp"
+!define MUI_HEADERIMAGE
+!define MUI_HEADERIMAGE_RIGHT
+!define MUI_HEADERIMAGE_BITMAP "${IMAGES_DIR}\header.bmp"
+!define MUI_HEADERIMAGE_UNBITMAP "${IMAGES_DIR}\header.bmp"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_FUNCTION StartProduct
+!define MUI_FINISHPAGE_RUN_TEXT "$(RunProduct)"
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_UNPAGE_FINISH
 ; The first language the system's user interface language matches is shown.
 !insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "SimpChinese"
@@ -79,6 +93,9 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION_QUAD}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION_QUAD}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "OriginalFilename" "tavaro-setup.exe"
 
+LangString RunProduct ${LANG_ENGLISH} "&Run ${PRODUCT}"
+LangString RunProduct ${LANG_SIMPCHINESE} "运行 ${PRODUCT}(&R)"
+LangString RunProduct ${LANG_TRADCHINESE} "執行 ${PRODUCT}(&R)"
 LangString InUse ${LANG_ENGLISH} "${PRODUCT} is still running: $0 cannot be replaced. Close ${PRODUCT} and run the installer again."
 LangString InUse ${LANG_SIMPCHINESE} "${PRODUCT} 仍在运行，无法替换 $0。请关闭 ${PRODUCT} 后重新运行安装程序。"
 LangString InUse ${LANG_TRADCHINESE} "${PRODUCT} 仍在執行，無法替換 $0。請關閉 ${PRODUCT} 後重新執行安裝程式。"

@@ -9,9 +9,21 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ python3 dpkg-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine64 nsis xvfb imagemagick fonts-wqy-microhei x11-utils procps curl openssl osslsigncode
+  wine64 nsis xvfb imagemagick fonts-wqy-microhei x11-utils procps curl openssl osslsigncode locales
   googletest libpugixml-dev libstb-dev libbenchmark-dev libspdlog-dev clang libclang-rt-14-dev
 )
+
+# The Chinese locales that the installer's page tests run Wine in, made from
+# the locales package's sources into the project's own folder (no system
+# locale is generated or changed).
+make_locales() {
+  local name
+  mkdir -p "$root/out/locale"
+  for name in zh_CN zh_TW; do
+    [ -d "$root/out/locale/$name.UTF-8" ] || localedef -i "$name" -f UTF-8 "$root/out/locale/$name.UTF-8" 2>/dev/null ||
+      [ -d "$root/out/locale/$name.UTF-8" ] || { echo "setup: cannot make the locale $name.UTF-8" >&2; exit 1; }
+  done
+}
 
 missing=()
 for p in "${packages[@]}"; do
@@ -26,6 +38,7 @@ pugixml_src=$(ls -d "$third"/pugixml-*/src 2>/dev/null | head -n 1 || true)
 if [ ${#missing[@]} -eq 0 ] && [ -n "$pugixml_src" ]; then
   ln -sfn "$(dirname "$pugixml_src")" "$third/pugixml"
   "$root/tools/wine-wow64"
+  make_locales
   exit 0
 fi
 
@@ -64,3 +77,4 @@ fi
 ln -sfn "$(dirname "$pugixml_src")" "$third/pugixml"
 # The 32-bit PE libraries for Wine's WoW64 layer, in a tree of the project's own.
 "$root/tools/wine-wow64"
+make_locales
