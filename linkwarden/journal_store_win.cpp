@@ -86,16 +86,21 @@ bool WinJournalStore::open(std::string& refusal) {
   common::UniqueLocal ownedDescriptor(descriptor);
   SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
   // The 64-bit view for both builds: a 32-bit tool and a 64-bit one share it.
-  // Each key from the product's down is checked: whoever may write a parent
-  // may replace what lies below it.
+  // Each key from the product's down is checked, and the next one opened
+  // below the checked handle: whoever may write a parent may replace what
+  // lies below it.
   common::UniqueHKey opened;
-  for (const std::wstring& part : {std::wstring(kProductKey), std::wstring(kJournalKey)}) {
+  HKEY parent = HKEY_LOCAL_MACHINE;
+  std::string shown = "HKLM";
+  for (const wchar_t* part : {kProductKey, kJournalSubkey}) {
     common::UniqueHKey key;
     DWORD disposition = 0;
-    const LSTATUS status =
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, part.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_READ | KEY_SET_VALUE | WRITE_DAC | WRITE_OWNER | KEY_WOW64_64KEY, &attributes, key.put(), &disposition);
-    const std::string shown = "HKLM\\" + std::string(part.begin(), part.end());
+    const LSTATUS status = RegCreateKeyExW(parent, part, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                           KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | WRITE_DAC | WRITE_OWNER |
+                                               KEY_WOW64_64KEY,
+                                           &attributes, key.put(), &disposition);
+    shown.push_back('\\');
+    for (const wchar_t* c = part; *c != 0; ++c) shown.push_back(static_cast<char>(*c));  // ASCII names
     if (status != ERROR_SUCCESS) {
       refusal = shown + " cannot be opened (error " + std::to_string(status) + ")";
       return false;
@@ -103,12 +108,14 @@ bool WinJournalStore::open(std::string& refusal) {
     // Set again on a key this run made: Wine gives a new key its default
     // descriptor whatever the creation asked for.
     if (disposition == REG_CREATED_NEW_KEY) {
-      RegSetKeySecurity(key.get(), OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+      RegSetKeySecurity(key.get(),
+                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
                         descriptor);
     }
     // One made before this run is trusted only after the check, whoever made it.
     if (!onlyAdministratorsWrite(key.get(), shown.c_str(), refusal)) return false;
     opened = std::move(key);
+    parent = opened.get();
   }
   key_ = std::move(opened);
   return true;

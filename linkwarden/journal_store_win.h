@@ -13,7 +13,7 @@
 namespace linkwarden {
 
 inline constexpr wchar_t kProductKey[] = L"SOFTWARE\\Tavaro";
-inline constexpr wchar_t kJournalKey[] = L"SOFTWARE\\Tavaro\\Linkwarden";
+inline constexpr wchar_t kJournalSubkey[] = L"Linkwarden";  // below the product's key
 
 class WinJournalStore final : public JournalStore {
  public:
