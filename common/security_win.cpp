@@ -9,8 +9,6 @@
 #include "common/wide_win.h"
 
 namespace common {
-namespace {
-
 std::u16string sidText(PSID sid, std::uint32_t& error) {
   wchar_t* text = nullptr;
   if (sid == nullptr || !ConvertSidToStringSidW(sid, &text)) {
@@ -20,6 +18,8 @@ std::u16string sidText(PSID sid, std::uint32_t& error) {
   UniqueLocal owner(text);
   return fromWide(text);
 }
+
+namespace {
 
 // One variable-length token record (TOKEN_USER, TOKEN_OWNER); empty on failure.
 std::vector<BYTE> tokenRecord(HANDLE token, TOKEN_INFORMATION_CLASS kind, std::uint32_t& error) {

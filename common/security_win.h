@@ -21,6 +21,9 @@ struct TokenUsers {
 // or its token cannot be read.
 bool processTokenUsers(std::uint32_t pid, TokenUsers& users, std::uint32_t& error);
 
+// A SID as text ("S-1-5-32-544"); empty (with `error`) for none or one that cannot be converted.
+std::u16string sidText(PSID sid, std::uint32_t& error);
+
 // The users of this process's own token.
 bool ownTokenUsers(TokenUsers& users, std::uint32_t& error);
 

@@ -3,6 +3,8 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include "common/code_page.h"
+#include "common/security_win.h"
 #include "common/unique_handle_win.h"
 #include "common/wide_win.h"
 
@@ -22,12 +24,9 @@ bool isAdministratorsOrSystem(PSID sid) {
 }
 
 std::string sidText(PSID sid) {
-  LPWSTR text = nullptr;
-  if (sid == nullptr || !ConvertSidToStringSidW(sid, &text)) return "an unreadable SID";
-  common::UniqueLocal owned(text);
-  std::string narrow;
-  for (const wchar_t* c = text; *c != 0; ++c) narrow.push_back(static_cast<char>(*c));
-  return narrow;
+  std::uint32_t error = 0;
+  const std::u16string text = common::sidText(sid, error);
+  return text.empty() ? "an unreadable SID" : common::toGbk(text);
 }
 
 // Whether only administrators and the system own and may write `key`; the
@@ -99,8 +98,7 @@ bool WinJournalStore::open(std::string& refusal) {
                                            KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | WRITE_DAC | WRITE_OWNER |
                                                KEY_WOW64_64KEY,
                                            &attributes, key.put(), &disposition);
-    shown.push_back('\\');
-    for (const wchar_t* c = part; *c != 0; ++c) shown.push_back(static_cast<char>(*c));  // ASCII names
+    shown += "\\" + common::toGbk(common::fromWide(part));
     if (status != ERROR_SUCCESS) {
       refusal = shown + " cannot be opened (error " + std::to_string(status) + ")";
       return false;

@@ -14,13 +14,16 @@
 #include <vector>
 
 #include "common/folder_programs_win.h"
+#include "tests/e2e/installer_win.h"
 #include "tests/e2e/process_win.h"
 #include "tests/e2e/screen_win.h"
 #include "tests/wine_limits_win.h"
 
 namespace {
 
+using e2e::exists;
 using e2e::kGenerous;
+using e2e::userValue;
 
 const std::wstring kSetup = e2e::windowsPath(SETUP_EXE);
 const std::wstring kTitle = L"Tavaro " PRODUCT_VERSION_W;
@@ -110,15 +113,6 @@ std::string narrow(const std::wstring& text) {
   WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
   return out;
 }
-
-std::wstring userValue(const wchar_t* key, const wchar_t* name) {
-  wchar_t text[1024] = {};
-  DWORD size = sizeof text;
-  if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) return L"<none>";
-  return text;
-}
-
-bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 class InstallerPages : public ::testing::Test {
  protected:

@@ -5,13 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <fstream>
 #include <set>
 #include <string>
 
 #include "common/folder_programs_win.h"
 #include "common/unique_handle_win.h"
+#include "tests/e2e/installer_win.h"
 #include "tests/e2e/process_win.h"
 #include "tests/wine_limits_win.h"
 
@@ -22,7 +22,10 @@ using common::UniqueHandle;
 using common::UniqueHKey;
 using e2e::kGenerous;
 using e2e::ownPid;
+using e2e::exists;
 using e2e::RecorderFile;
+using e2e::SetupLog;
+using e2e::userValue;
 
 const std::wstring kTavaro = e2e::windowsPath(TAVARO_EXE);
 const std::wstring kSetup = e2e::windowsPath(SETUP_EXE);
@@ -148,8 +151,6 @@ DWORD runSetup(const std::wstring& arguments, const std::wstring& setup = kSetup
   return e2e::waitExit(run.handle.get(), 60000).value_or(0xBEEF);
 }
 
-bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // Names in a folder, "." and ".." left out.
 std::set<std::wstring> namesIn(const std::wstring& folder) {
   std::set<std::wstring> names;
@@ -160,21 +161,6 @@ std::set<std::wstring> namesIn(const std::wstring& folder) {
     if (std::wstring(entry.cFileName) != L"." && std::wstring(entry.cFileName) != L"..") names.insert(entry.cFileName);
   } while (FindNextFileW(listing.get(), &entry));
   return names;
-}
-
-// A value of the current user's registry: text, or a number as text; "<none>" when absent.
-std::wstring userValue(const std::wstring& key, const wchar_t* name) {
-  wchar_t text[1024] = {};
-  DWORD size = sizeof text;
-  DWORD type = 0;
-  if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, text, &size) !=
-      ERROR_SUCCESS) {
-    return L"<none>";
-  }
-  if (type != REG_DWORD) return text;
-  DWORD number = 0;
-  std::memcpy(&number, text, sizeof number);
-  return std::to_wstring(number);
 }
 
 bool userKeyExists(const wchar_t* key) {
@@ -190,21 +176,6 @@ std::wstring shortcutPath() {
   SHGetFolderPathW(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs);
   return std::wstring(programs) + L"\\Tavaro\\Tavaro.lnk";
 }
-
-// The installer's log, as far as this test's runs wrote it.
-class SetupLog {
- public:
-  SetupLog() : start_(e2e::readFile(path()).size()) {}
-  std::string text() const { return e2e::readFile(path()).substr(start_); }
-
- private:
-  static std::wstring path() {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    return std::wstring(temp) + L"tavaro-setup.log";
-  }
-  std::size_t start_;
-};
 
 // Quiet uninstall as the system's list of programs runs it. The uninstaller
 // goes on from a copy of itself and removes the folder before the shortcut and

@@ -73,6 +73,16 @@ std::vector<std::string> recordedCalls(const std::string& record, std::initializ
   return calls;
 }
 
+DWORD serviceState(const std::wstring& name, DWORD& error) {
+  common::UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  common::UniqueServiceHandle service(
+      manager ? OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_STATUS) : nullptr);
+  error = service ? 0 : GetLastError();
+  SERVICE_STATUS status{};
+  if (!service || !QueryServiceStatus(service.get(), &status)) return 0;
+  return status.dwCurrentState;
+}
+
 std::vector<JournalValue> journalValues() {
   std::vector<JournalValue> values;
   common::UniqueHKey key;

@@ -34,6 +34,10 @@ std::string toolLog(HANDLE tool);
 // The lines of a stand-in's record that begin with one of `functions`, in order.
 std::vector<std::string> recordedCalls(const std::string& record, std::initializer_list<const char*> functions);
 
+// The state of a service in the real service control manager: its current
+// state, or 0 with `error` set when it cannot be opened.
+DWORD serviceState(const std::wstring& name, DWORD& error);
+
 // The tool's undo journal (HKLM\SOFTWARE\Tavaro\Linkwarden, 64-bit view):
 // its entries by name, decoded (nothing for one that does not decode).
 struct JournalValue {

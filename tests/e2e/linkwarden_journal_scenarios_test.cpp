@@ -14,6 +14,7 @@
 
 #include "common/unique_handle_win.h"
 #include "linkwarden/undo_entry.h"
+#include "tests/e2e/installer_win.h"
 #include "tests/e2e/linkwarden_client_win.h"
 #include "tests/e2e/process_win.h"
 
@@ -84,10 +85,9 @@ bool jobEmpty(HANDLE job) {
 }
 
 bool serviceExists(const std::wstring& name) {
-  common::UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-  common::UniqueServiceHandle service(manager ? OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_STATUS)
-                                              : nullptr);
-  return static_cast<bool>(service);
+  DWORD error = 0;
+  e2e::serviceState(name, error);
+  return error == 0;
 }
 
 // A service marked for deletion goes once nothing holds it and a pending start
@@ -312,21 +312,13 @@ TEST_F(LinkwardenJournal, PlaceSomebodyElseCouldWriteIsRefused) {
       << e2e::toolLog(run.tool.get());
 }
 
-// The installer's log as far as this test's runs wrote it.
-std::string setupLogSince(std::size_t start) {
-  wchar_t temp[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, temp);
-  const std::string text = e2e::readFile(std::wstring(temp) + L"tavaro-setup.log");
-  return text.size() > start ? text.substr(start) : std::string();
-}
-
 // A tool of the installed product killed with its changes in place, then a
 // quiet uninstall: the installed tool is started to undo them (the recorders
 // show the routes deleted, the servers put back, the service gone), and then
 // the files go.
 TEST_F(LinkwardenJournal, QuietUninstallUndoesWhatAKilledToolLeftFirst) {
   const std::wstring folder = e2e::tempPath(L"TavaroJournal");
-  const std::size_t logStart = setupLogSince(0).size();
+  const e2e::SetupLog setupLog;
   e2e::Process install = e2e::start(kSetup, L"--install-only /S /D=" + folder);
   ASSERT_EQ(e2e::waitExit(install.handle.get(), 60000), 0u);
   const std::wstring tool = folder + L"\\Bin\\linkwarden.exe";
@@ -353,8 +345,8 @@ TEST_F(LinkwardenJournal, QuietUninstallUndoesWhatAKilledToolLeftFirst) {
   recorded.clearRecords();
   e2e::Process uninstall = e2e::start(folder + L"\\uninstall.exe", L"/S");
   ASSERT_EQ(e2e::waitExit(uninstall.handle.get(), 60000), 0u);
-  for (int i = 0; i < 300 && setupLogSince(logStart).find("\r\nuninstalled\r\n") == std::string::npos; ++i) Sleep(100);
-  const std::string log = setupLogSince(logStart);
+  for (int i = 0; i < 300 && setupLog.text().find("\r\nuninstalled\r\n") == std::string::npos; ++i) Sleep(100);
+  const std::string log = setupLog.text();
   EXPECT_NE(log.find("the network tool undoes what a tool left"), std::string::npos) << log;
   EXPECT_LT(log.find("the network tool's recovery ended"), log.find("removing " + std::string(folder.begin(), folder.end())))
       << log;

@@ -32,6 +32,7 @@ using e2e::RecorderFile;
 using e2e::ClientRun;
 using e2e::recordedCalls;
 using e2e::runClient;
+using e2e::serviceState;
 using e2e::toolHandleFrom;
 using e2e::toolLog;
 
@@ -209,8 +210,6 @@ HWND hiddenDialogOf(DWORD pid) {
   return nullptr;
 }
 
-DWORD serviceState(const std::wstring& name, DWORD& error);
-
 // A session-end query that reaches the tool's hidden window while the client
 // lives with a driver installed is held; it is answered only once the client
 // has ended and the clean-up has run, and the answer lets the session end.
@@ -254,18 +253,6 @@ TEST(LinkwardenScenario, SessionEndQueryHeldUntilTheClientEndedAndTheCleanUpRan)
   EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
   EXPECT_EQ(e2e::waitExit(tool.get(), 5000), 0u);
   DeleteFileW(report.c_str());
-}
-
-// The state of a service in the real service control manager: its current
-// state, or 0 with `error` set when it cannot be opened.
-DWORD serviceState(const std::wstring& name, DWORD& error) {
-  common::UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-  common::UniqueServiceHandle service(
-      manager ? OpenServiceW(manager.get(), name.c_str(), SERVICE_QUERY_STATUS) : nullptr);
-  error = service ? 0 : GetLastError();
-  SERVICE_STATUS status{};
-  if (!service || !QueryServiceStatus(service.get(), &status)) return 0;
-  return status.dwCurrentState;
 }
 
 // A driver request installs and starts the project's tiny kernel driver while

@@ -51,6 +51,7 @@ std::optional<DWORD> waitExit(HANDLE process, DWORD millis);
 // A fresh path in the temporary folder, unique to this process and call.
 std::wstring tempPath(const std::wstring& stem);
 std::string readFile(const std::wstring& path);
+inline bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Makes `link` a Unix symbolic link to `target` (both Windows paths). Wine
 // reports such a link as a reparse point, as Windows does a junction, and

@@ -188,7 +188,6 @@ class UpdateDownloadTest : public ::testing::Test {
   static void write(const std::wstring& path, const std::string& bytes) {
     std::ofstream(std::filesystem::path(path), std::ios::binary) << bytes;
   }
-  static bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
   // Serves `bytes` under `name` from the server's folder.
   void serve(const std::wstring& name, const std::string& bytes) { write(kServerDir + L"\\root\\" + name, bytes); }
