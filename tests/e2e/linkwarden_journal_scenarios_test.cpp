@@ -9,6 +9,7 @@
 #include <sddl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -123,7 +124,12 @@ class LinkwardenJournal : public ::testing::Test {
     e2e::removeJournal();
     ASSERT_TRUE(recorded.ready());
   }
-  void TearDown() override { e2e::removeJournal(); }
+  void TearDown() override {
+    // A killed session's jobs end their processes; anything else still
+    // running would hold the test runner's output: it is ended and named.
+    for (const std::string& left : e2e::endDescendants()) std::printf("left running, ended: %s\n", left.c_str());
+    e2e::removeJournal();
+  }
 
   // A client with no requests: its tool starts (and recovers), and both end.
   e2e::ClientRun quietSession() {
@@ -206,7 +212,12 @@ TEST_F(LinkwardenJournal, KilledAtAnyMomentLeavesNothingOnceAToolRunsAgain) {
 
     // A new client's tool undoes it before its first pass.
     recorded.clearRecords();
+    const ULONGLONG undoStarted = GetTickCount64();
     e2e::ClientRun next = quietSession();
+    // One line a moment, so that a slow run shows where its time went.
+    std::printf("moment %d: ended after %lu ms, undone in %llu ms\n", moment, endAt,
+                GetTickCount64() - undoStarted);
+    std::fflush(stdout);
     ASSERT_TRUE(next.tool) << next.report;
     const std::string after = recorded.record();
     const std::vector<std::string> deleted = routesOf(after, "DeleteIpForwardEntry");

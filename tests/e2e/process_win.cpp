@@ -1,8 +1,12 @@
 #include "tests/e2e/process_win.h"
 
+#include <tlhelp32.h>
+
 #include <atomic>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <set>
 
 namespace e2e {
 
@@ -17,6 +21,51 @@ std::optional<DWORD> waitExit(HANDLE process, DWORD millis) {
   DWORD code = 0;
   if (!GetExitCodeProcess(process, &code)) return std::nullopt;
   return code;
+}
+
+namespace {
+
+ULONGLONG creationTime(HANDLE process) {
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+  return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+}  // namespace
+
+std::vector<std::string> endDescendants() {
+  const ULONGLONG ownStart = creationTime(GetCurrentProcess());
+  std::map<DWORD, std::pair<DWORD, std::string>> parentAndName;
+  common::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return {};
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+    std::string name;
+    for (const wchar_t* c = entry.szExeFile; *c != L'\0'; ++c) name += static_cast<char>(*c < 128 ? *c : '?');
+    parentAndName[entry.th32ProcessID] = {entry.th32ParentProcessID, name};
+  }
+  // Wine reuses process ids, so a parent id alone could name a process that
+  // ended: only processes started after this one count as its descendants
+  // (the session's own, such as the service manager, are older).
+  std::set<DWORD> ours{GetCurrentProcessId()};
+  std::vector<std::string> ended;
+  for (bool grew = true; grew;) {
+    grew = false;
+    for (const auto& [pid, parent] : parentAndName) {
+      if (ours.count(pid) != 0 || ours.count(parent.first) == 0) continue;
+      common::UniqueHandle process(
+          OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+      if (!process || creationTime(process.get()) < ownStart) continue;
+      ours.insert(pid);
+      grew = true;
+      if (WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0) continue;
+      TerminateProcess(process.get(), 9);
+      WaitForSingleObject(process.get(), 5000);
+      ended.push_back(parent.second + " " + std::to_string(pid));
+    }
+  }
+  return ended;
 }
 
 std::wstring tempPath(const std::wstring& stem) {
