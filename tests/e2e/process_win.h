@@ -60,8 +60,8 @@ bool makeUnixLink(const std::wstring& target, const std::wstring& link);
 // Removes such a link (no Win32 call of Wine removes it: they act on its target).
 bool removeUnixLink(const std::wstring& link);
 
-// Ends every process this one started, directly or through others, that is
-// still running, and names each ("netsh.exe 1234"). Wine hands every process
+// Ends every process this one started, directly or through others (orphans
+// started after it included), that is still running, and names each ("netsh.exe 1234"). Wine hands every process
 // it starts the Unix stderr of its parent, so one left running holds the test
 // runner's output open until its time-out, long after the test ended.
 std::vector<std::string> endDescendants();
