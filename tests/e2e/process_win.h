@@ -61,9 +61,10 @@ bool makeUnixLink(const std::wstring& target, const std::wstring& link);
 bool removeUnixLink(const std::wstring& link);
 
 // Ends every process this one started, directly or through others (orphans
-// started after it included), that is still running, and names each ("netsh.exe 1234"). Wine hands every process
-// it starts the Unix stderr of its parent, so one left running holds the test
-// runner's output open until its time-out, long after the test ended.
+// started after it included), that is still running, and names each
+// ("netsh.exe 1234"). Wine hands every process it starts the Unix stderr of
+// its parent, so one left running holds the test runner's output open until
+// its time-out, long after the test ended.
 std::vector<std::string> endDescendants();
 
 // Visible or hidden top-level windows that belong to process `pid`.
