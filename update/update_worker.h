@@ -21,6 +21,8 @@ inline constexpr unsigned UM_INSTALL_STEP = 0x8003;
 inline constexpr unsigned UM_UPDATE_ERROR = 0x8004;
 
 inline constexpr std::uint32_t kChunkSize = 2048;
+// The download is written to its file in pieces of at most this many bytes.
+inline constexpr std::uint32_t kWriteBatch = 64 * 1024;
 // Paths are held in buffers of this many characters, the terminator included.
 inline constexpr std::size_t kMaxPath = 260;
 // Lengths from here on do not fit the window's signed 32-bit counts.

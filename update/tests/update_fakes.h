@@ -62,6 +62,7 @@ class FakeFiles final : public UpdateFiles {
   std::set<std::u16string> failCreate, failCopyTo, failMoveTo;
   std::uint32_t writeLimit = UINT32_MAX;  // bytes a file takes before writes fall short
   std::vector<std::string> calls;
+  std::vector<std::uint32_t> writeSizes;  // of every file, in order
 
   void createFolder(std::u16string_view path) override {
     calls.push_back("folder");
@@ -71,7 +72,7 @@ class FakeFiles final : public UpdateFiles {
     calls.push_back("create");
     if (failCreate.count(std::u16string(path))) return nullptr;
     files[std::u16string(path)].clear();
-    return std::make_unique<Writer>(files[std::u16string(path)], writeLimit);
+    return std::make_unique<Writer>(files[std::u16string(path)], writeLimit, writeSizes);
   }
   bool copyFile(std::u16string_view from, std::u16string_view to) override {
     calls.push_back("copy");
@@ -97,8 +98,10 @@ class FakeFiles final : public UpdateFiles {
  private:
   class Writer final : public FileWriter {
    public:
-    Writer(std::string& content, std::uint32_t limit) : content_(content), limit_(limit) {}
+    Writer(std::string& content, std::uint32_t limit, std::vector<std::uint32_t>& sizes)
+        : content_(content), limit_(limit), sizes_(sizes) {}
     bool write(const void* data, std::uint32_t size) override {
+      sizes_.push_back(size);
       const std::uint32_t room = limit_ - static_cast<std::uint32_t>(std::min<std::size_t>(content_.size(), limit_));
       const std::uint32_t n = std::min(size, room);
       content_.append(static_cast<const char*>(data), n);
@@ -108,6 +111,7 @@ class FakeFiles final : public UpdateFiles {
    private:
     std::string& content_;
     std::uint32_t limit_;
+    std::vector<std::uint32_t>& sizes_;
   };
 };
 

@@ -130,6 +130,31 @@ TEST_F(UpdateWorkerTest, FailedWriteIsAFileError) {
   EXPECT_EQ(files.files[args.rppath], "old installer");
 }
 
+// The chunks reach the file in whole batches, every byte in order, the last
+// batch as long as what is left; a batch that falls short ends the download
+// there, with no chunk read after it.
+TEST_F(UpdateWorkerTest, DownloadIsWrittenInBatches) {
+  std::vector<std::string> chunks;
+  for (int i = 0; i < 33; ++i) chunks.push_back(std::string(2048, static_cast<char>('0' + i)));
+  chunks.push_back("end");
+  std::string whole;
+  for (const auto& c : chunks) whole += c;
+  serve(chunks);
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(files.writeSizes, (std::vector<std::uint32_t>{kWriteBatch, 2048 + 3}));
+  EXPECT_EQ(files.files[args.rppath], whole);
+
+  sink.messages.clear();
+  files.writeSizes.clear();
+  files.writeLimit = 100;
+  http = FakeHttp{};
+  serve(chunks);
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(files.writeSizes, std::vector<std::uint32_t>{kWriteBatch});
+  EXPECT_EQ(sink.messages.size(), 1 + kWriteBatch / 2048 + 1);  // (total, 0), the batch's chunks, the error
+  EXPECT_EQ(sink.messages.back(), "E tr{create file error}");
+}
+
 // The download takes the old installer's place only when it is signed by the
 // same certificate, or when the old installer is not signed at all; a refused
 // download is removed and the old installer stays as it was.
