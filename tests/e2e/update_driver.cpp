@@ -4,7 +4,9 @@
 //
 //   update_driver.exe --update=PATH --shots=FOLDER [--click-done] [--sample-ms=N] -- <update.exe's arguments>
 //   update_driver.exe --attach --shots=FOLDER [--click-done] [--sample-ms=N]   (an updater somebody else started)
-//   update_driver.exe --first-paint=PATH [-- <its arguments>]   (a reference program's first paint, then it is closed)
+//   update_driver.exe --first-paint=PATH [--class=NAME] [-- <its arguments>]
+//       a program's first paint (a reference program's, or update.exe's with
+//       --class=UpdWnd), then it is closed
 //
 // After the first paint it looks at the window every N ms (40 by default: 25
 // looks a second see 10 repaints a second, and capturing the screen, which
@@ -79,15 +81,15 @@ double waitFirstPaint(DWORD pid, const wchar_t* className, const LARGE_INTEGER& 
   return -1;
 }
 
-// A reference program's first paint (the minimal window, or the lean start
-// of the updater's work), then it is closed.
-int measureReference(const std::wstring& program, const std::wstring& arguments) {
+// A program's first paint (the minimal window, the lean start of the
+// updater's work, or update.exe itself), then it is closed.
+int measureFirstPaint(const std::wstring& program, const std::wstring& arguments, const wchar_t* className) {
   LARGE_INTEGER start{};
   QueryPerformanceCounter(&start);
   e2e::Process process = e2e::start(program, arguments);
   if (!process.handle) return kCannotDrive;
   HWND window = nullptr;
-  const double firstPaint = waitFirstPaint(process.pid, bench::kReferenceClassName, start, window);
+  const double firstPaint = waitFirstPaint(process.pid, className, start, window);
   std::printf("first-paint-ms %.0f\n", firstPaint);
   if (window != nullptr) PostMessageW(window, WM_CLOSE, 0, 0);
   if (!e2e::waitExit(process.handle.get(), e2e::kGenerous)) TerminateProcess(process.handle.get(), 1);
@@ -110,8 +112,10 @@ int main() {
       options.push_back(tokens[i]);
     }
   }
-  if (const auto reference = common::lastOptionValue(options, u"--first-paint=")) {
-    return measureReference(common::toWide(*reference), programArguments);
+  if (const auto program = common::lastOptionValue(options, u"--first-paint=")) {
+    const auto className = common::lastOptionValue(options, u"--class=");
+    return measureFirstPaint(common::toWide(*program), programArguments,
+                             className ? common::toWide(*className).c_str() : bench::kReferenceClassName);
   }
   const auto update = common::lastOptionValue(options, u"--update=");
   // --attach: the updater is started by somebody else (the client); the
