@@ -59,6 +59,10 @@ struct LoggerEntry {
   std::uint32_t fileIndex = 0;
   std::uint64_t writtenBytes = 0;
   std::FILE* file = nullptr;
+  // The file's stream buffer, kept from one file to the next. Handed over
+  // explicitly: glibc's setvbuf ignores the size asked for with no buffer of
+  // its own and leaves a 4 KB one, a write system call every 30 records.
+  std::unique_ptr<char[]> fileBuffer;
   bool failing = false;  // a write or flush failed and none has worked since
   std::vector<std::pair<std::int64_t, std::string>> history;
 };

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 #include "utils/log_format.h"
@@ -14,6 +15,8 @@ constexpr char kSource[] = "utils/log_writer";
 constexpr int kPollMillis = 100;
 // How many records ahead of the one being written the writer asks for.
 constexpr std::size_t kPrefetchAhead = 2;
+// A file's stream buffer: a burst reaches the disk in writes of this size.
+constexpr std::size_t kFileBufferBytes = 64 * 1024;
 
 // Console character attributes by level (blue 1, green 2, red 4).
 std::uint16_t levelColour(int level) {
@@ -240,7 +243,10 @@ bool LogManager::openLogger(const LogRecord& record) {
   }
   const std::string fullPath = folder + name;
   entry.file = std::fopen(fullPath.c_str(), "ab");
-  if (entry.file != nullptr) std::setvbuf(entry.file, nullptr, _IOFBF, 64 * 1024);
+  if (entry.file != nullptr) {
+    if (!entry.fileBuffer) entry.fileBuffer = std::make_unique_for_overwrite<char[]>(kFileBufferBytes);
+    std::setvbuf(entry.file, entry.fileBuffer.get(), _IOFBF, kFileBufferBytes);
+  }
   if (entry.file == nullptr) {
     writeConsole("!!!!!!!!!!!!!!!!!!!!!!!!!! \r\n", LOG_FATAL);
     char message[1100];
