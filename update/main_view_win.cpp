@@ -132,8 +132,19 @@ void MainView::OnDisplayChange(int dpi) {
     SetWindowPos(Handle(), nullptr, 0, 0, resized.Width(), resized.Height(),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  SendMessageW(Handle(), veneer::kScaleMessage, static_cast<WPARAM>(newScale), 0);
+  // The same scale again (every start at 96 DPI) would change nothing but
+  // throw away the fonts the layout was measured with and lay it out again.
+  if (newScale != Scale()) SendMessageW(Handle(), veneer::kScaleMessage, static_cast<WPARAM>(newScale), 0);
   Centre();
+}
+
+POINT MainView::InitialPosition(int x, int y, int width, int height) const {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONEAREST), &monitor)) return POINT{x, y};
+  const veneer::PixelPoint at =
+      CentredPosition(veneer::WindowRect{x, y, x + width, y + height}, std::nullopt, fromRect(monitor.rcWork));
+  return POINT{at.x, at.y};
 }
 
 void MainView::Centre() {

@@ -112,8 +112,9 @@ bool VHostWnd::Create(pugi::xml_node veneerElement, int x, int y, HWND parent) {
   const LayoutSize size = model_->InitialSize(host_);
   if (!registerClass(className_)) return false;
   const std::wstring title = common::toWide(model_->ShownTitle(host_));
-  window_ = CreateWindowExW(exStyle, className_.c_str(), title.c_str(), style, x, y, size.width, size.height, parent,
-                            nullptr, GetModuleHandleW(nullptr), nullptr);
+  const POINT at = InitialPosition(x, y, size.width, size.height);
+  window_ = CreateWindowExW(exStyle, className_.c_str(), title.c_str(), style, at.x, at.y, size.width, size.height,
+                            parent, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (window_ == nullptr) return false;
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&VHostWnd::windowProc));

@@ -57,6 +57,9 @@ class VHostWnd {
   void Invalidate(const VWindow& window);
   // After each paint (a derived window publishes its counters here).
   virtual void OnPainted() {}
+  // Where `Create` puts a window of `width` x `height` pixels asked for at
+  // (x, y): there, unless a derived window knows better before it exists.
+  virtual POINT InitialPosition(int x, int y, int /*width*/, int /*height*/) const { return POINT{x, y}; }
   // EventCmd from a control; true when handled.
   virtual bool OnCommand(int id, std::u16string_view name) {
     (void)id;
