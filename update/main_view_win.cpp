@@ -1,6 +1,7 @@
 #include "update/main_view_win.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "common/unique_handle_win.h"
@@ -31,6 +32,14 @@ int screenDpi() {
 }
 
 veneer::WindowRect fromRect(const RECT& r) { return veneer::WindowRect{r.left, r.top, r.right, r.bottom}; }
+
+// The work area of `monitor`; nothing when the platform cannot tell it.
+std::optional<veneer::WindowRect> workAreaOf(HMONITOR monitor) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(monitor, &info)) return std::nullopt;
+  return fromRect(info.rcWork);
+}
 
 }  // namespace
 
@@ -139,11 +148,9 @@ void MainView::OnDisplayChange(int dpi) {
 }
 
 POINT MainView::InitialPosition(int x, int y, int width, int height) const {
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  if (!GetMonitorInfoW(MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONEAREST), &monitor)) return POINT{x, y};
-  const veneer::PixelPoint at =
-      CentredPosition(veneer::WindowRect{x, y, x + width, y + height}, std::nullopt, fromRect(monitor.rcWork));
+  const std::optional<veneer::WindowRect> work = workAreaOf(MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONEAREST));
+  if (!work) return POINT{x, y};
+  const veneer::PixelPoint at = CentredPosition(veneer::WindowRect{x, y, x + width, y + height}, std::nullopt, *work);
   return POINT{at.x, at.y};
 }
 
@@ -154,9 +161,9 @@ void MainView::Centre() {
   // would leave a rescaled window where it grew from; the work area serves.
   if (reference == Handle()) reference = nullptr;
   if (reference != nullptr && (!IsWindowVisible(reference) || IsIconic(reference))) reference = nullptr;
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  if (!GetMonitorInfoW(MonitorFromWindow(reference ? reference : Handle(), MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const std::optional<veneer::WindowRect> work =
+      workAreaOf(MonitorFromWindow(reference ? reference : Handle(), MONITOR_DEFAULTTONEAREST));
+  if (!work) return;
   RECT window{};
   GetWindowRect(Handle(), &window);
   std::optional<veneer::WindowRect> around;
@@ -165,8 +172,9 @@ void MainView::Centre() {
     GetWindowRect(reference, &r);
     around = fromRect(r);
   }
-  const veneer::PixelPoint at = CentredPosition(fromRect(window), around, fromRect(monitor.rcWork));
-  if (at.x == window.left && at.y == window.top) return;  // centred already (the start centres twice)
+  const veneer::PixelPoint at = CentredPosition(fromRect(window), around, *work);
+  // Centred already: the window is made centred, and the start centres it twice more.
+  if (at.x == window.left && at.y == window.top) return;
   SetWindowPos(Handle(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
