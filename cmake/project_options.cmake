@@ -1,3 +1,10 @@
+# Objects shared between clones of the tree on one machine (cmake/ccache-compile).
+find_program(TAVARO_CCACHE ccache)
+if(TAVARO_CCACHE)
+  set(CMAKE_C_COMPILER_LAUNCHER "${CMAKE_SOURCE_DIR}/cmake/ccache-compile")
+  set(CMAKE_CXX_COMPILER_LAUNCHER "${CMAKE_SOURCE_DIR}/cmake/ccache-compile")
+endif()
+
 # Flags every target of the project shares: warnings are errors everywhere.
 add_compile_options(-Wall -Wextra -Wpedantic -Werror -Wshadow -Wconversion -Wno-sign-conversion)
 # GCC 12 reports impossible overlaps in inlined std::string copies at -O2 and

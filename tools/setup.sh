@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Installs everything the builds and tests need from Debian's archive, and
-# makes the WoW64 Wine tree that runs the 32-bit build (tools/wine-wow64).
+# Installs everything the builds and tests need from Debian's archive, says
+# whether this machine can run 32-bit code (tools/probe-32bit) and, where it
+# can, makes the WoW64 Wine tree that runs the 32-bit build (tools/wine-wow64).
 # When everything is there it does nothing at all (and needs no rights);
 # otherwise it says what is missing and installs it, as root (through sudo
 # when it is not root).
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ python3 dpkg-dev
+  cmake ninja-build g++ python3 dpkg-dev ccache
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine64 nsis xvfb imagemagick fonts-wqy-microhei x11-utils procps curl openssl osslsigncode locales
   googletest libpugixml-dev libstb-dev libbenchmark-dev libspdlog-dev clang libclang-rt-14-dev
@@ -35,10 +36,24 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 third=$root/out/third_party
 pugixml_src=$(ls -d "$third"/pugixml-*/src 2>/dev/null | head -n 1 || true)
 
-if [ ${#missing[@]} -eq 0 ] && [ -n "$pugixml_src" ]; then
+# What follows the packages, whether they were there or not: the pugixml
+# link, the probe's line, the WoW64 tree where 32-bit code can run (it is
+# 550 MB of libraries that could run nothing elsewhere; a probe that could
+# not tell gets it, so that the tier is tried rather than skipped), the locales.
+finish() {
   ln -sfn "$(dirname "$pugixml_src")" "$third/pugixml"
-  "$root/tools/wine-wow64"
+  local code=0
+  "$root/tools/probe-32bit" || code=$?
+  if [ "$code" -ne 1 ]; then
+    "$root/tools/wine-wow64"
+  else
+    echo "setup: no WoW64 Wine tree: the 32-bit build is built and checked here, its Windows tests are not run"
+  fi
   make_locales
+}
+
+if [ ${#missing[@]} -eq 0 ] && [ -n "$pugixml_src" ]; then
+  finish
   exit 0
 fi
 
@@ -74,7 +89,4 @@ if [ -z "$pugixml_src" ]; then
   (cd "$third" && apt-get source -qq -o APT::Sandbox::User=root --download-only pugixml >/dev/null && dpkg-source -x --no-check pugixml_*.dsc >/dev/null)
   pugixml_src=$(ls -d "$third"/pugixml-*/src | head -n 1)
 fi
-ln -sfn "$(dirname "$pugixml_src")" "$third/pugixml"
-# The 32-bit PE libraries for Wine's WoW64 layer, in a tree of the project's own.
-"$root/tools/wine-wow64"
-make_locales
+finish
