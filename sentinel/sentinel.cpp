@@ -39,7 +39,7 @@ std::vector<ProxyOption> directConnectionOptions() {
           {kPerConnProxyBypass, 0, u"<local>"}};
 }
 
-int runSentinel(std::span<const std::u16string> tokens, SentinelSystem& system) {
+int runSentinel(std::span<const std::u16string> tokens, SentinelSystem& system, SessionEnd& session) {
   // Nothing beyond the program path, or an id missing: there is nothing to watch.
   if (tokens.size() <= 1) return kExitCannotWatch;
   const SentinelOptions options = parseSentinelOptions(tokens);
@@ -56,9 +56,20 @@ int runSentinel(std::span<const std::u16string> tokens, SentinelSystem& system) 
     report(system, u"OpenMainProcess Failed!\r\n", error);
     return kExitCannotWatch;
   }
+  bool restored = false;
+  const auto restore = [&] {
+    if (restored) return;
+    restored = true;
+    proxy->terminate(kProxyExitCode);
+    system.setProxyOptions(directConnectionOptions());
+    for (std::uint32_t notice : kSettingsChangedNotices) system.notify(notice);
+  };
+  // Signing out or shutting down with the client connected ends the client
+  // and this program together: the settings go back before the session
+  // goes on, or the browser finds no proxy after the restart.
+  session.onEnd(restore);
   main->waitForExit(-1);  // no time limit
-  proxy->terminate(kProxyExitCode);
-  system.setProxyOptions(directConnectionOptions());
+  restore();
   return kExitOk;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -39,6 +40,12 @@ struct ProxyOption {
 // addresses bypassed.
 std::vector<ProxyOption> directConnectionOptions();
 
+// What tells running programs that the settings changed, in the order they
+// are sent: the change itself (INTERNET_OPTION_SETTINGS_CHANGED), then the
+// reload (INTERNET_OPTION_REFRESH). Browsers that cache the settings miss a
+// refresh alone.
+inline constexpr std::uint32_t kSettingsChangedNotices[] = {39, 37};
+
 class ProxyProcess {
  public:
   virtual ~ProxyProcess() = default;
@@ -50,11 +57,28 @@ class SentinelSystem {
   virtual ~SentinelSystem() = default;
   virtual std::unique_ptr<ProxyProcess> openProxy(std::uint32_t pid, std::uint32_t& error) = 0;
   virtual std::unique_ptr<common::ProcessWatch> openMain(std::uint32_t pid, std::uint32_t& error) = 0;
-  // Writes the options of the default connection, then asks running programs to reload them.
+  // Writes the options of the default connection.
   virtual void setProxyOptions(const std::vector<ProxyOption>& options) = 0;
+  // Sends one option without data to every program (InternetSetOption with no handle).
+  virtual void notify(std::uint32_t option) = 0;
   virtual void debugOutput(std::u16string_view text) = 0;
 };
 
-int runSentinel(std::span<const std::u16string> tokens, SentinelSystem& system);
+// The end of the user's session (sign-out, shutdown), which Windows
+// announces to top-level windows only: the program keeps a hidden one.
+class SessionEnd {
+ public:
+  virtual ~SessionEnd() = default;
+  // From now on, when the session ends while the thread that called this
+  // waits for a process, `restore` runs on that thread before the session
+  // is let go on. Never called again after that.
+  virtual void onEnd(std::function<void()> restore) = 0;
+};
+
+// Waits for the client to end, or the session to end, whichever comes
+// first; either way the proxy process is ended and the direct settings are
+// written and announced once. After the end of the session it goes on
+// waiting for the client, and exits once it has gone.
+int runSentinel(std::span<const std::u16string> tokens, SentinelSystem& system, SessionEnd& session);
 
 }  // namespace sentinel

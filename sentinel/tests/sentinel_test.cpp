@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "common/tests/fake_channel.h"
 
 namespace sentinel {
@@ -41,6 +43,12 @@ class FakeSentinel final : public SentinelSystem {
       return nullptr;
     }
     return std::make_unique<common::testing::FakeWatch>([this](int) {
+      // The session ends (as sign-out announces it) while the client still runs.
+      if (sessionEndsWhileWaiting && restore) {
+        events.push_back("session ends");
+        restore();
+        restore();  // a second announcement changes nothing
+      }
       events.push_back("main ended");
       return common::WaitResult::kEnded;
     });
@@ -49,19 +57,44 @@ class FakeSentinel final : public SentinelSystem {
     events.push_back("proxy settings");
     written = options;
   }
+  void notify(std::uint32_t option) override { events.push_back("notify " + std::to_string(option)); }
   void debugOutput(std::u16string_view text) override { debug.emplace_back(text); }
+
+  bool sessionEndsWhileWaiting = false;
+  std::function<void()> restore;
 };
 
-int run(FakeSentinel& system, std::vector<std::u16string> tokens) { return runSentinel(tokens, system); }
+class FakeSessionEnd final : public SessionEnd {
+ public:
+  explicit FakeSessionEnd(FakeSentinel& system) : system_(system) {}
+  void onEnd(std::function<void()> restore) override { system_.restore = std::move(restore); }
 
-// Waits for the main process, then ends the proxy with -1 and writes the
-// three options: server, direct with automatic detection, bypass.
+ private:
+  FakeSentinel& system_;
+};
+
+int run(FakeSentinel& system, std::vector<std::u16string> tokens) {
+  FakeSessionEnd session(system);
+  return runSentinel(tokens, system, session);
+}
+
+// Waits for the main process, then ends the proxy with -1, writes the three
+// options (server, direct with automatic detection, bypass) and announces
+// them: settings changed, then refresh. When the session ends first, the
+// same happens then, once, and the client's end later adds nothing.
 TEST(Sentinel, EndsTheProxyAndResetsTheSettings) {
-  FakeSentinel system;
-  EXPECT_EQ(run(system, {u"sentinel.exe", u"--MPID=100", u"--EpId=200"}), kExitOk);
-  EXPECT_EQ(system.events, (std::vector<std::string>{"open proxy 200", "open main 100", "main ended",
-                                                     "terminate 4294967295", "proxy settings"}));
-  EXPECT_EQ(system.written, (std::vector<ProxyOption>{{2, 0, u"127.0.0.1:1080"}, {1, 9, u""}, {3, 0, u"<local>"}}));
+  for (const bool sessionEnds : {false, true}) {
+    SCOPED_TRACE(sessionEnds ? "the session ends first" : "the client ends");
+    FakeSentinel system;
+    system.sessionEndsWhileWaiting = sessionEnds;
+    EXPECT_EQ(run(system, {u"sentinel.exe", u"--MPID=100", u"--EpId=200"}), kExitOk);
+    std::vector<std::string> expected{"open proxy 200", "open main 100", "terminate 4294967295", "proxy settings",
+                                      "notify 39", "notify 37"};
+    expected.insert(expected.begin() + 2, sessionEnds ? "session ends" : "main ended");
+    if (sessionEnds) expected.push_back("main ended");
+    EXPECT_EQ(system.events, expected);
+    EXPECT_EQ(system.written, (std::vector<ProxyOption>{{2, 0, u"127.0.0.1:1080"}, {1, 9, u""}, {3, 0, u"<local>"}}));
+  }
 }
 
 // An empty command line, or a missing id, ends at once with 1.

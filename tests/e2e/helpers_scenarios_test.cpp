@@ -122,19 +122,65 @@ std::wstring internetSetting(const wchar_t* value, DWORD& number) {
   return reinterpret_cast<const wchar_t*>(data);
 }
 
+// The client's manual proxy on a local port, as it stands while the client runs.
+void setClientProxy() {
+  common::UniqueHKey key;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", 0,
+                            nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr),
+            ERROR_SUCCESS);
+  const DWORD enabled = 1;
+  const wchar_t server[] = L"127.0.0.1:7890";
+  RegSetValueExW(key.get(), L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enabled), sizeof enabled);
+  RegSetValueExW(key.get(), L"ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server), sizeof server);
+}
+
+void expectDirectSettings() {
+  DWORD enable = 99;
+  EXPECT_EQ(internetSetting(L"ProxyServer", enable), L"127.0.0.1:1080");
+  internetSetting(L"ProxyEnable", enable);
+  EXPECT_EQ(enable, 0u);
+}
+
+struct EndSession {
+  DWORD pid;
+  int windows = 0;
+  int agreed = 0;
+};
+
+// Sign-out as Windows announces it: WM_QUERYENDSESSION, then WM_ENDSESSION
+// (TRUE), each sent to every top-level window of the process and returned.
+BOOL CALLBACK endSessionOf(HWND window, LPARAM target) {
+  auto& end = *reinterpret_cast<EndSession*>(target);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != end.pid) return TRUE;
+  ++end.windows;
+  DWORD_PTR answer = 0;
+  if (SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000, &answer) && answer) {
+    ++end.agreed;
+  }
+  SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000, &answer);
+  return TRUE;
+}
+
+BOOL CALLBACK countWindowsOf(HWND window, LPARAM target) {
+  auto& count = *reinterpret_cast<EndSession*>(target);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == count.pid) ++count.windows;
+  return TRUE;
+}
+
+bool hasTopLevelWindow(DWORD pid) {
+  EndSession count{pid};
+  EnumWindows(&countWindowsOf, reinterpret_cast<LPARAM>(&count));
+  return count.windows > 0;
+}
+
 // Once the main stand-in ends, sentinel ends the proxy stand-in and Wine's
 // stored settings show the loopback server with no proxy enabled.
 TEST(SentinelScenario, EndsTheProxyAndResetsTheSystemProxy) {
-  {
-    common::UniqueHKey key;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
-                              0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr),
-              ERROR_SUCCESS);
-    const DWORD enabled = 1;
-    const wchar_t server[] = L"10.9.9.9:8080";
-    RegSetValueExW(key.get(), L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enabled), sizeof enabled);
-    RegSetValueExW(key.get(), L"ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server), sizeof server);
-  }
+  setClientProxy();
   RecorderFile record;
   e2e::Process main = e2e::start(kRecorder, L"--sleep=1500 main-stand-in");
   e2e::Process proxy = e2e::start(kRecorder, L"--sleep=60000 proxy-stand-in");
@@ -144,11 +190,34 @@ TEST(SentinelScenario, EndsTheProxyAndResetsTheSystemProxy) {
   EXPECT_FALSE(e2e::waitExit(sentinel.handle.get(), 500).has_value());  // waits for the main process
   EXPECT_EQ(e2e::waitExit(sentinel.handle.get(), kGenerous), 0u);
   EXPECT_EQ(e2e::waitExit(proxy.handle.get(), 2000), 0xFFFFFFFFu);
+  expectDirectSettings();
+}
 
-  DWORD enable = 99;
-  EXPECT_EQ(internetSetting(L"ProxyServer", enable), L"127.0.0.1:1080");
-  internetSetting(L"ProxyEnable", enable);
-  EXPECT_EQ(enable, 0u);
+// Signing out with the client connected: sentinel's hidden window hears the
+// end of the session, and by the time WM_ENDSESSION has returned the proxy
+// stand-in has ended and the settings are direct. It still waits for the
+// client, and exits 0 once the client has gone.
+TEST(SentinelScenario, EndOfTheSessionPutsTheProxyBackBeforeItGoesOn) {
+  setClientProxy();
+  RecorderFile record;
+  e2e::Process main = e2e::start(kRecorder, L"--sleep=60000 main-stand-in");
+  e2e::Process proxy = e2e::start(kRecorder, L"--sleep=60000 proxy-stand-in");
+  ASSERT_TRUE(main.handle && proxy.handle);
+  e2e::Process sentinel = e2e::start(
+      kSentinel, L"--mpid=" + std::to_wstring(main.pid) + L" --epid=" + std::to_wstring(proxy.pid));
+  for (DWORD waited = 0; waited < kGenerous && !hasTopLevelWindow(sentinel.pid); waited += 50) Sleep(50);
+  Sleep(200);  // past its window's creation, into its wait for the client
+
+  EndSession end{sentinel.pid};
+  EnumWindows(&endSessionOf, reinterpret_cast<LPARAM>(&end));
+  ASSERT_GE(end.windows, 1);
+  EXPECT_EQ(end.agreed, end.windows);  // nobody holds the session up
+  EXPECT_EQ(e2e::waitExit(proxy.handle.get(), 0), 0xFFFFFFFFu);
+  expectDirectSettings();
+
+  EXPECT_FALSE(e2e::waitExit(sentinel.handle.get(), 300).has_value());
+  TerminateProcess(main.handle.get(), 0);
+  EXPECT_EQ(e2e::waitExit(sentinel.handle.get(), kGenerous), 0u);
 }
 
 // Nothing to watch: exit 1 at once.
