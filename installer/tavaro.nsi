@@ -58,6 +58,7 @@ Var MajorVersion
 Var MinorVersion
 Var WaitSeconds
 Var LogFile
+Var IsUpdate
 
 !define MUI_ABORTWARNING
 !define MUI_ICON "${ICON}"
@@ -121,6 +122,7 @@ Function .onInit
   ; Started by the updater ("--runarg=update", quoted or not), the installer runs without pages.
   ${StrStr} $0 $CMDLINE "--runarg=update"
   ${If} $0 != ""
+    StrCpy $IsUpdate 1
     SetSilent silent
   ${EndIf}
   !insertmacro ReadWaitOption
@@ -141,14 +143,28 @@ FunctionEnd
 
 Section "Programs"
   !insertmacro Log "installing into $INSTDIR"
-  ; Programs of the installation may still be ending (the client, its helpers):
-  ; they get a while; a program or file still in use then stops the
-  ; installation before anything is replaced, so the old one stays whole.
+  ; The user asked for the update (the updater's "Done"), so the programs of
+  ; the installation still running (the client, its helpers) are asked to
+  ; close and, after the wait, ended, as the uninstaller does.
+  ${If} $IsUpdate == 1
+    stagehand::EndFolderPrograms /NOUNLOAD "$INSTDIR" "$WaitSeconds"
+    Pop $0
+    !insertmacro Log "the update ended $0 programs of the installation that did not close"
+  ${EndIf}
+  ; Programs of the installation may still be ending: they get a while; a
+  ; program or file still in use then stops the installation before anything
+  ; is replaced, so the old one stays whole.
   stagehand::WaitForFolder /NOUNLOAD "$INSTDIR" "$WaitSeconds"
   Pop $0
   ${If} $0 != ""
     !insertmacro Log "stopped: $0 is still in use after $WaitSeconds s; nothing was replaced (exit ${EXIT_IN_USE})"
-    MessageBox MB_ICONSTOP|MB_OK "$(InUse)" /SD IDOK
+    ; Silent as it is, an update run says so: the user asked for it and
+    ; would otherwise stay on the old version without a word.
+    ${If} $IsUpdate == 1
+      MessageBox MB_ICONSTOP|MB_OK "$(InUse)"
+    ${Else}
+      MessageBox MB_ICONSTOP|MB_OK "$(InUse)" /SD IDOK
+    ${EndIf}
     SetErrorLevel ${EXIT_IN_USE}
     Quit
   ${EndIf}

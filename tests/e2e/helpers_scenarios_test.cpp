@@ -141,40 +141,22 @@ void expectDirectSettings() {
   EXPECT_EQ(enable, 0u);
 }
 
-struct EndSession {
-  DWORD pid;
-  int windows = 0;
-  int agreed = 0;
-};
-
 // Sign-out as Windows announces it: WM_QUERYENDSESSION, then WM_ENDSESSION
 // (TRUE), each sent to every top-level window of the process and returned.
-BOOL CALLBACK endSessionOf(HWND window, LPARAM target) {
-  auto& end = *reinterpret_cast<EndSession*>(target);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner != end.pid) return TRUE;
-  ++end.windows;
-  DWORD_PTR answer = 0;
-  if (SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000, &answer) && answer) {
-    ++end.agreed;
+// How many windows agreed to the end.
+std::size_t endSessionOf(const std::vector<HWND>& windows) {
+  std::size_t agreed = 0;
+  for (HWND window : windows) {
+    DWORD_PTR answer = 0;
+    if (SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000, &answer) && answer) {
+      ++agreed;
+    }
   }
-  SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000, &answer);
-  return TRUE;
-}
-
-BOOL CALLBACK countWindowsOf(HWND window, LPARAM target) {
-  auto& count = *reinterpret_cast<EndSession*>(target);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner == count.pid) ++count.windows;
-  return TRUE;
-}
-
-bool hasTopLevelWindow(DWORD pid) {
-  EndSession count{pid};
-  EnumWindows(&countWindowsOf, reinterpret_cast<LPARAM>(&count));
-  return count.windows > 0;
+  for (HWND window : windows) {
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000, &answer);
+  }
+  return agreed;
 }
 
 // Once the main stand-in ends, sentinel ends the proxy stand-in and Wine's
@@ -205,13 +187,12 @@ TEST(SentinelScenario, EndOfTheSessionPutsTheProxyBackBeforeItGoesOn) {
   ASSERT_TRUE(main.handle && proxy.handle);
   e2e::Process sentinel = e2e::start(
       kSentinel, L"--mpid=" + std::to_wstring(main.pid) + L" --epid=" + std::to_wstring(proxy.pid));
-  for (DWORD waited = 0; waited < kGenerous && !hasTopLevelWindow(sentinel.pid); waited += 50) Sleep(50);
+  for (DWORD waited = 0; waited < kGenerous && e2e::topLevelWindowsOf(sentinel.pid).empty(); waited += 50) Sleep(50);
   Sleep(200);  // past its window's creation, into its wait for the client
 
-  EndSession end{sentinel.pid};
-  EnumWindows(&endSessionOf, reinterpret_cast<LPARAM>(&end));
-  ASSERT_GE(end.windows, 1);
-  EXPECT_EQ(end.agreed, end.windows);  // nobody holds the session up
+  const std::vector<HWND> windows = e2e::topLevelWindowsOf(sentinel.pid);
+  ASSERT_FALSE(windows.empty());
+  EXPECT_EQ(endSessionOf(windows), windows.size());  // nobody holds the session up
   EXPECT_EQ(e2e::waitExit(proxy.handle.get(), 0), 0xFFFFFFFFu);
   expectDirectSettings();
 

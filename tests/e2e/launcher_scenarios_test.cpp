@@ -267,9 +267,52 @@ TEST(InstallerScenario, InstallUpdateInPlaceAndUninstall) {
   DeleteFileW(keep.c_str());
 }
 
-// A file of the installation held open by another program: the update run
-// waits for it, then stops with exit code 3 and a log line, and the old
-// installation stays whole (nothing of it was replaced).
+// The update run while the product runs from the installation: the
+// launcher's client window is asked to close (it does), and programs that
+// do not are ended after the wait; then every file is replaced, the run
+// ends with 0 and starts the launcher again.
+TEST(InstallerScenario, UpdateEndsTheRunningProductAndReplacesItsFiles) {
+  ClientEnvironment client;
+  SetupLog log;
+  const std::wstring folder = installFolder();
+  ASSERT_EQ(runSetup(L"--install-only /S /D=" + folder), 0u);
+  std::ofstream(std::wstring(folder + L"\\Bin\\kickoff.exe").c_str(), std::ios::binary) << "the old kickoff";
+  client.closeAfter(120000);  // the running client stays until it is asked to close
+  e2e::Process running = e2e::start(folder + L"\\Bin\\tavaro.exe", L"");
+  ASSERT_TRUE(client.startedUi(running.pid));
+
+  client.closeAfter(300);  // the launcher the update starts
+  const std::wstring kept = e2e::tempPath(L"kept-setup") + L".exe";
+  ASSERT_TRUE(CopyFileW(kSetup.c_str(), kept.c_str(), FALSE));
+  EXPECT_EQ(runSetup(L"--wait=5 \"--delay=1\" \"--runarg=update\"", kept), 0u) << log.text();
+  EXPECT_TRUE(e2e::waitExit(running.handle.get(), 0).has_value());
+  EXPECT_NE(log.text().find("the update ended 0 programs of the installation that did not close"), std::string::npos)
+      << log.text();
+  EXPECT_NE(e2e::readFile(folder + L"\\Bin\\kickoff.exe"), "the old kickoff");
+  for (int i = 0; i < 750 && client.latest("StartUI pid") == std::to_string(running.pid); ++i) Sleep(20);
+  EXPECT_NE(client.latest("StartUI pid"), std::to_string(running.pid)) << client.record();
+  EXPECT_EQ(client.latest("startReason"), "update") << client.record();
+  DeleteFileW(kept.c_str());
+  for (DWORD waited = 0; waited < kGenerous && !common::programsRunningFrom(folder).empty(); waited += 100) Sleep(100);
+  EXPECT_TRUE(uninstallQuietly(folder));
+}
+
+// The text of the message box that process `pid` shows within `millis`,
+// which is then answered with OK; "<no message box>" when none shows.
+std::wstring answerMessageBox(DWORD pid, DWORD millis) {
+  HWND box = e2e::waitForVisibleWindow(pid, L"#32770", millis);
+  if (box == nullptr) return L"<no message box>";
+  wchar_t text[1024] = {};
+  GetDlgItemTextW(box, 0xFFFF, text, 1023);  // the message box's text control
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  return text;
+}
+
+// A file of the installation held open by a program that does not run from
+// it (so the update cannot end it): the update run waits for it, then says
+// so in a message box although it is silent (the user asked for the update)
+// and stops with exit code 3 and a log line; the old installation stays
+// whole (nothing of it was replaced).
 TEST(InstallerScenario, FileInUseStopsTheUpdateWithItsCode) {
   ClientEnvironment client;
   SetupLog log;
@@ -281,7 +324,11 @@ TEST(InstallerScenario, FileInUseStopsTheUpdateWithItsCode) {
   ASSERT_TRUE(holder);
 
   const ULONGLONG started = GetTickCount64();
-  EXPECT_EQ(runSetup(L"--wait=2 --delay=1 --runarg=update"), 3u);
+  e2e::Process update = e2e::start(kSetup, L"--wait=2 --delay=1 --runarg=update");
+  ASSERT_TRUE(update.handle);
+  EXPECT_EQ(answerMessageBox(update.pid, kGenerous),
+            L"Tavaro is still running: " + held + L" cannot be replaced. Close Tavaro and run the installer again.");
+  EXPECT_EQ(e2e::waitExit(update.handle.get(), kGenerous), 3u);
   EXPECT_GE(GetTickCount64() - started, 2000u);  // it waited before it gave up
   EXPECT_NE(log.text().find("stopped: " + narrow(held) + " is still in use after 2 s; nothing was replaced (exit 3)"),
             std::string::npos)
