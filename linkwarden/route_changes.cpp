@@ -10,7 +10,9 @@
 namespace linkwarden {
 namespace {
 
-constexpr char kSource[] = "linkwarden/route";
+// The route code belongs to the tool's entry file as its records name it (the
+// tool's source files are "linkwarden" and "driver").
+constexpr char kSource[] = "linkwarden/linkwarden";
 
 ForwardRow rowFor(const ForwardRow& pattern, const RoutePrefix& prefix) {
   ForwardRow row = pattern;

@@ -1,13 +1,14 @@
 #include "stagehand/installer_options.h"
 
 #include <limits>
+#include <utility>
 
 #include "common/option_text.h"
 
 namespace stagehand {
 
-InstallerOptions parseInstallerOptions(std::span<const std::u16string> tokens) {
-  InstallerOptions options;
+InstallerOptions parseInstallerOptions(std::span<const std::u16string> tokens, InstallerOptions held) {
+  InstallerOptions options = std::move(held);
   for (std::size_t i = 1; i < tokens.size(); ++i) {
     const std::u16string& token = tokens[i];
     if (auto value = common::optionValue(token, u"--delay=")) {

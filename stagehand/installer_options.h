@@ -18,8 +18,10 @@ struct InstallerOptions {
 };
 
 // Arguments from the second on; each option's text compared without regard to
-// case over its own length; a later option wins.
-InstallerOptions parseInstallerOptions(std::span<const std::u16string> tokens);
+// case over its own length; a later option wins. The options start from
+// `held` (the plug-in's state of an earlier call in the same load): an option
+// sets its value, none clears one.
+InstallerOptions parseInstallerOptions(std::span<const std::u16string> tokens, InstallerOptions held = {});
 
 // "<roaming application data>\tavarovideo\V14".
 std::u16string dataFolderPath(std::u16string_view roamingAppData);

@@ -13,7 +13,9 @@ char16_t* PluginContext::variable(int index) const {
 void PluginContext::push(std::u16string_view text) const {
   if (stackTop == nullptr || stringSize <= 0) return;
   const std::size_t units = static_cast<std::size_t>(stringSize);
-  auto* entry = static_cast<StackEntry*>(heap.allocateZeroed(offsetof(StackEntry, text) + units * sizeof(char16_t)));
+  // The host's own entry size: the entry record (link and one unit, padded:
+  // 8 bytes in the 32-bit product) and N units, so 2N + 8 bytes there.
+  auto* entry = static_cast<StackEntry*>(heap.allocateZeroed(sizeof(StackEntry) + units * sizeof(char16_t)));
   if (entry == nullptr) return;
   const std::size_t copied = std::min(text.size(), units - 1);
   std::copy_n(text.data(), copied, entry->text);

@@ -18,6 +18,7 @@ struct StackEntry {
 static_assert(offsetof(StackEntry, text) == sizeof(void*));
 #if defined(__i386__)
 static_assert(offsetof(StackEntry, text) == 4, "the 32-bit host lays entries out with a 4-byte link");
+static_assert(sizeof(StackEntry) == 8, "the 32-bit host's entries are 2N + 8 bytes");
 #endif
 
 inline constexpr int kVariableCount = 25;

@@ -86,7 +86,8 @@ void InitInstall(HWND, int stringSize, wchar_t* variables, StackEntry** stackTop
     context.pushNumber(static_cast<int>(version.dwMajorVersion));
     context.pushNumber(static_cast<int>(version.dwMinorVersion));
 
-    options = stagehand::parseInstallerOptions(common::commandLineTokens());
+    // A second call in the same load keeps what an earlier one set.
+    options = stagehand::parseInstallerOptions(common::commandLineTokens(), std::move(options));
     if (options.delayMs > 0) Sleep(static_cast<DWORD>(options.delayMs));
     if (options.clearFirst) stagehand::removeTree(common::toWide(dataFolder));
   });

@@ -17,11 +17,12 @@ std::uint32_t ip(int a, int b, int c, int d) {
   return toNetworkOrder(static_cast<std::uint32_t>(a << 24 | b << 16 | c << 8 | d));
 }
 
-// GBK texts of the four route messages.
-const std::string kBegin = "linkwarden \xbf\xaa\xca\xbc\xb8\xb3\xd6\xb5 forward";
-const std::string kEnd = "linkwarden \xbd\xe1\xca\xf8\xb8\xb3\xd6\xb5 forward";
-const std::string kCleaning = "linkwarden \xd5\xfd\xd4\xda\xc7\xe5\xc0\xed forward";
-const std::string kCleaned = "linkwarden \xc7\xe5\xc0\xed\xcd\xea\xb3\xc9 forward";
+// GBK texts of the four route messages, with the source file their records
+// name: the tool's own, as every record of the route code does.
+const std::string kBegin = "linkwarden \xbf\xaa\xca\xbc\xb8\xb3\xd6\xb5 forward linkwarden:";
+const std::string kEnd = "linkwarden \xbd\xe1\xca\xf8\xb8\xb3\xd6\xb5 forward linkwarden:";
+const std::string kCleaning = "linkwarden \xd5\xfd\xd4\xda\xc7\xe5\xc0\xed forward linkwarden:";
+const std::string kCleaned = "linkwarden \xc7\xe5\xc0\xed\xcd\xea\xb3\xc9 forward linkwarden:";
 
 class RouteChangesTest : public ::testing::Test {
  protected:

@@ -22,6 +22,15 @@ TEST(InstallerOptions, Parsing) {
   EXPECT_FALSE(none.installOnly);
   EXPECT_EQ(none.delayMs, 0);
   EXPECT_EQ(parse({u"x", u"--runarg=" + std::u16string(300, u'r')}).runArg.size(), kRunArgUnits);
+
+  // A second InitInstall in the same load starts from what the first set:
+  // options set values, their absence clears none.
+  const std::vector<std::u16string> later{u"setup.exe", u"--delay=3"};
+  const InstallerOptions again = parseInstallerOptions(later, o);
+  EXPECT_EQ(again.delayMs, 3);
+  EXPECT_TRUE(again.installOnly);
+  EXPECT_TRUE(again.clearFirst);
+  EXPECT_EQ(again.runArg, u"update");
 }
 
 // The data folder and the launcher's command line, each argument quoted whole.

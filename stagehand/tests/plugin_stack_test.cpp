@@ -9,8 +9,10 @@ namespace stagehand {
 namespace {
 
 int liveBlocks = 0;
+std::size_t lastBytes = 0;
 void* allocateZeroed(std::size_t bytes) {
   ++liveBlocks;
+  lastBytes = bytes;
   return std::calloc(1, bytes);
 }
 void release(void* block) {
@@ -49,6 +51,9 @@ TEST_F(PluginStackTest, PushCutsAtNMinusOneAndPopsInReverse) {
   EXPECT_EQ(value, u"C:\\Data");  // 7 of the 8 units
   EXPECT_FALSE(context.pop(value));
   EXPECT_EQ(value, u"C:\\Data");  // an empty stack leaves the buffer alone
+  // Each entry is as large as the host makes its own: the link padded to two
+  // links' size, then N units (2N + 8 bytes in the 32-bit product).
+  EXPECT_EQ(lastBytes, 2 * 8 + 2 * sizeof(void*));
 }
 
 // Without a stack-top variable nothing is pushed and nothing popped.
