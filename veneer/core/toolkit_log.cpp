@@ -33,4 +33,8 @@ void ToolkitWarning(std::string_view text, const char* function, const char* fil
   if (!current || !current("veneer", kWarnLevel, text, LogSite{function, file, line})) DebuggerOutput(text);
 }
 
+std::string NoObjectWarning(std::string_view name, int kind) {
+  return "Warning: no ojbect " + std::string(name) + " of type:" + std::to_string(kind) + " in VENEER!!";
+}
+
 }  // namespace veneer

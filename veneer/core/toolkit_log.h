@@ -25,6 +25,10 @@ void SetToolkitLogSink(ToolkitLogSink sink);
 void ToolkitWarning(std::string_view text, const char* function = __builtin_FUNCTION(),
                     const char* file = __builtin_FILE(), int line = __builtin_LINE());
 
+// The class registry's warning for a name it holds no class of `kind` for
+// (the registry's kinds: 0 window, 1 skin, 2 layout, 3 interpolator).
+std::string NoObjectWarning(std::string_view name, int kind);
+
 // The debugger output of the platform (standard error off Windows).
 void DebuggerOutput(std::string_view text);
 

@@ -1,6 +1,7 @@
 #include "veneer/skin/skin_pool.h"
 
 #include "common/utf.h"
+#include "veneer/core/toolkit_log.h"
 #include "veneer/xml/xml_names.h"
 
 namespace veneer {
@@ -45,6 +46,10 @@ VSkinObjBase* VSkinPoolMgr::GetSkin(std::u16string_view name, int scale) {
   return nullptr;
 }
 
+namespace {
+constexpr int kSkinKind = 1;  // the class registry's kind of skin classes
+}  // namespace
+
 int LoadSkins(pugi::xml_node section, const std::shared_ptr<VSkinPool>& pool, VSkinPoolMgr& manager,
               const SkinContext& context, const std::function<void(const std::string&)>& warn) {
   manager.Push(pool);  // skins of the section are found while it loads
@@ -56,7 +61,7 @@ int LoadSkins(pugi::xml_node section, const std::shared_ptr<VSkinPool>& pool, VS
     if (className.empty() || name.empty()) continue;
     VRef<VSkinObjBase> skin = VRef<VSkinObjBase>::Adopt(CreateSkin(className));
     if (!skin) {
-      if (warn) warn("warning!!! skin class \"" + className + "\" is not registered");
+      if (warn) warn(NoObjectWarning(className, kSkinKind));
       continue;
     }
     ++created;
@@ -106,12 +111,22 @@ AttributeList StyleAttributes(pugi::xml_node style) {
 }
 
 AttributeList AttributesInApplyOrder(pugi::xml_node element, const VStylePoolMgr& styles) {
+  // The element's "layout" first, then its style class (the class's own
+  // "layout" first), then the element's other attributes, which so override
+  // the class's.
+  AttributeList own = StyleAttributes(element);
   AttributeList out;
-  if (pugi::xml_attribute className = xml::attribute(element, "class")) {
-    if (pugi::xml_node style = styles.FindStyle(common::utf8ToUtf16(className.value()))) out = StyleAttributes(style);
+  if (!own.empty() && xml::attribute(element, "layout")) {
+    out.push_back(std::move(own.front()));
+    own.erase(own.begin());
   }
-  const AttributeList own = StyleAttributes(element);  // the element's "layout" first, "class" left out
-  out.insert(out.end(), own.begin(), own.end());
+  if (pugi::xml_attribute className = xml::attribute(element, "class")) {
+    if (pugi::xml_node style = styles.FindStyle(common::utf8ToUtf16(className.value()))) {
+      const AttributeList ofClass = StyleAttributes(style);
+      out.insert(out.end(), ofClass.begin(), ofClass.end());
+    }
+  }
+  out.insert(out.end(), std::make_move_iterator(own.begin()), std::make_move_iterator(own.end()));
   return out;
 }
 

@@ -21,13 +21,15 @@ using testing::ResourceFolder;
 
 constexpr char kDefinitions[] =
     "<UIDEF><string><ok value=\"{ok}\"/></string>"
-    "<style><class name=\"cls_prog\" max=\"100\" colorText=\"#102030\" pos=\"1,1,@5,@5\"/></style>"
-    "<objattr><text align=\"center\"/></objattr></UIDEF>";
+    "<style><class name=\"cls_prog\" max=\"100\" colorText=\"#102030\" pos=\"1,1,@5,@5\"/>"
+    "<class name=\"cls_root\" layout=\"gridLayout\" colorText=\"#405060\"/></style>"
+    "<objattr><text align=\"center\"/><window valign=\"bottom\"/></objattr></UIDEF>";
 
 constexpr char kLayout[] =
     "<VENEER title=\"@string/ok\" trCtx=\"dlg\" width=\"300dp\" height=\"0\" appMainWnd=\"2\" wndType=\"bogus\" margin=\"1,2,3,4\""
     " resizable=\"1\" minsize=\"100,50dp\" smallIcon=\"ICON:app\">"
-    "<root>"
+    "<skin><gradient name=\"private\"/></skin>"
+    "<root class=\"cls_root\" layout=\"linearLayout\">{root}"
     "  <caption name=\"caption\" pos=\"0,0,-0,@30\"><text name=\"title\">  {title}  </text></caption>"
     "  <tabctrl name=\"pages\" curSel=\"1\" tabSize=\"0\" pos=\"0,[0,-0,-0\">"
     "    <page name=\"p0\"><text name=\"dup\"/></page>"
@@ -90,7 +92,10 @@ TEST_F(WindowTreeTest, CreatesTheTree) {
   EXPECT_STREQ(root().Child(2)->ClassName(), "imgbtn");
   EXPECT_EQ(root().Child(3)->Name(), u"footer");
   EXPECT_EQ(root().Child(4)->Name(), u"dup");
-  EXPECT_EQ(warnings, std::vector<std::string>{"Warning: no ojbect unknownthing of type:0 in VENEER!!"});
+  // A private skin of no registered class warns in the registry's words, as
+  // an unknown window does.
+  EXPECT_EQ(warnings, (std::vector<std::string>{"Warning: no ojbect gradient of type:1 in VENEER!!",
+                                                "Warning: no ojbect unknownthing of type:0 in VENEER!!"}));
   EXPECT_TRUE(root().Child(2)->IsClass("button"));
   EXPECT_TRUE(root().Child(2)->IsClass("window"));
   EXPECT_FALSE(root().Child(2)->IsClass("text"));
@@ -120,6 +125,14 @@ TEST_F(WindowTreeTest, StyleClassThenOwnAttributes) {
   ASSERT_NE(progress, nullptr);
   EXPECT_EQ(progress->Style().colorText, makeColour(0x10, 0x20, 0x30));
   EXPECT_EQ(progress->LayoutParam().left.length.value, 2.0f);  // own pos wins over the class's
+
+  // The root element is read as any other: its class's defaults, its style
+  // class, its text. Its own "layout" comes first and its class's after it.
+  EXPECT_EQ(root().Style().valign, 2);
+  EXPECT_EQ(root().Style().colorText, makeColour(0x40, 0x50, 0x60));
+  EXPECT_EQ(root().RawText(), u"{root}");
+  EXPECT_EQ(root().LayoutClass(), u"gridLayout");
+  EXPECT_EQ(progress->LayoutClass(), u"VeneerLayout");
 }
 
 // Find-by-name: unlimited depth finds the nested progress, depth 1 from the tab

@@ -83,14 +83,7 @@ class TreeBuilder {
       std::unique_ptr<VWindow> created = registry_.CreateWindowObject(element.name(), host_);
       if (!created) continue;
       VWindow& window = *parent.AppendChild(std::move(created));
-      applyClassDefaults(window);
-      window.ResetLayoutParam();
-      const AttributeList attributes =
-          host_.ui ? AttributesInApplyOrder(element, host_.ui->Styles()) : StyleAttributes(element);
-      for (const auto& [name, value] : attributes) window.SetAttribute(name, value);
-      const std::u16string content = common::utf8ToUtf16(element.text().get());
-      const std::u16string text(trimBlanks(content));
-      if (!text.empty()) window.SetWindowText(resolve(text));
+      applyElement(element, window);
       if (!parent.Enabled()) window.SetEnabled(false);
       if (!parent.Visible()) window.SetVisible(false);
       if (!window.OnCreate()) {
@@ -101,6 +94,19 @@ class TreeBuilder {
       createChildren(element, window);
       if (window.IsClass("tabctrl")) static_cast<VTabCtrl&>(window).ShowCurrentPage();
     }
+  }
+
+  // The class's defaults, the layout parameters reset, the element's
+  // attributes ("layout", its style class, the rest) and its text.
+  void applyElement(pugi::xml_node element, VWindow& window) {
+    applyClassDefaults(window);
+    window.ResetLayoutParam();
+    const AttributeList attributes =
+        host_.ui ? AttributesInApplyOrder(element, host_.ui->Styles()) : StyleAttributes(element);
+    for (const auto& [name, value] : attributes) window.SetAttribute(name, value);
+    const std::u16string content = common::utf8ToUtf16(element.text().get());
+    const std::u16string text(trimBlanks(content));
+    if (!text.empty()) window.SetWindowText(resolve(text));
   }
 
  private:
@@ -169,16 +175,16 @@ std::unique_ptr<VHostModel> BuildHost(pugi::xml_node veneerElement, HostContext&
       const SkinContext context{&host.ui->Providers(), [definitions](std::u16string_view text) {
                                   return definitions ? definitions->ResolveText(text) : std::u16string(text);
                                 }};
-      LoadSkins(skins, model->privateSkins, host.ui->Skins(), context, {});
+      LoadSkins(skins, model->privateSkins, host.ui->Skins(), context, [](const std::string& w) { ToolkitWarning(w); });
       host.ui->Skins().Push(model->privateSkins);
     }
   }
   model->root = registry.CreateWindowObject("window", host);
   if (pugi::xml_node root = xml::child(veneerElement, "root")) {
-    for (pugi::xml_attribute a = root.first_attribute(); a; a = a.next_attribute()) {
-      model->root->SetAttribute(a.name(), common::utf8ToUtf16(a.value()));
-    }
-    TreeBuilder(host, registry).createChildren(root, *model->root);
+    // An ordinary window: read as every other element is.
+    TreeBuilder builder(host, registry);
+    builder.applyElement(root, *model->root);
+    builder.createChildren(root, *model->root);
   }
   return model;
 }

@@ -24,6 +24,11 @@ VObjectFactoryMgr::WindowFactory factoryOf() {
 
 }  // namespace
 
+bool IsLayoutClassName(std::string_view name) {
+  const std::string n = lower(name);
+  return n == "veneerlayout" || n == "linearlayout" || n == "gridlayout";
+}
+
 std::unique_ptr<VWindow> VObjectFactoryMgr::PlainWindow(HostContext& host) {
   return std::unique_ptr<VWindow>(new VWindow(host));
 }
@@ -40,10 +45,7 @@ bool VObjectFactoryMgr::IsRegistered(std::string_view name, ObjectKind kind) con
       return n == "imglist" || n == "imgframe" || n == "imgframe2" || n == "button" || n == "gradation" ||
              n == "scrollbar" || n == "colorrect" || n == "shape" || n == "group";
     }
-    case ObjectKind::kLayout: {
-      const std::string n = lower(name);
-      return n == "veneerlayout" || n == "linearlayout" || n == "gridlayout";
-    }
+    case ObjectKind::kLayout: return IsLayoutClassName(name);
     case ObjectKind::kInterpolator: return false;
   }
   return false;
@@ -52,10 +54,7 @@ bool VObjectFactoryMgr::IsRegistered(std::string_view name, ObjectKind kind) con
 std::unique_ptr<VWindow> VObjectFactoryMgr::CreateWindowObject(std::string_view name, HostContext& host) const {
   auto it = windows_.find(lower(name));
   if (it == windows_.end()) {
-    char message[300];
-    std::snprintf(message, sizeof message, "Warning: no ojbect %.*s of type:%d in VENEER!!",
-                  static_cast<int>(name.size()), name.data(), static_cast<int>(ObjectKind::kWindow));
-    ToolkitWarning(message);
+    ToolkitWarning(NoObjectWarning(name, static_cast<int>(ObjectKind::kWindow)));
     return nullptr;
   }
   return it->second(host);

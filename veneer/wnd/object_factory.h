@@ -30,6 +30,10 @@ class VObjectFactoryMgr {
   std::map<std::string, WindowFactory> windows_;  // lower-cased names
 };
 
+// The registered layout class names ("VeneerLayout", the default of every
+// window; "linearLayout"; "gridLayout"), without regard to case.
+bool IsLayoutClassName(std::string_view name);
+
 // The class factory of window class T, registered under T's class name
 // (the registry keys names in lower case).
 template <class T>

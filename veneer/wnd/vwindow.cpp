@@ -8,6 +8,7 @@
 #include "veneer/core/toolkit_log.h"
 #include "veneer/core/ui_context.h"
 #include "veneer/skin/skin.h"
+#include "veneer/wnd/object_factory.h"
 #include "veneer/xml/xml_names.h"
 
 namespace veneer {
@@ -67,6 +68,11 @@ bool VWindow::windowAttribute(std::string_view name, std::u16string_view value) 
   }
   if (xml::namesEqual(name, "name")) {
     name_ = value;
+    return true;
+  }
+  if (xml::namesEqual(name, "layout")) {
+    // Replaces the layout object; a name of no layout class is rejected.
+    if (IsLayoutClassName(common::utf16ToUtf8(value))) layoutClass_ = value;
     return true;
   }
   if (xml::namesEqual(name, "skin")) {

@@ -85,6 +85,10 @@ class VWindow {
 
   int Id() const { return id_; }
   const std::u16string& Name() const { return name_; }
+  // The layout class that places the children, as "layout" named it
+  // ("VeneerLayout" unless set). Only the default layout is built: the
+  // others' names are kept and the default layout places the children.
+  const std::u16string& LayoutClass() const { return layoutClass_; }
   bool Visible() const { return visible_; }
   bool Enabled() const { return enabled_; }
   bool TakesPart() const { return !float_ && (visible_ || display_); }
@@ -190,6 +194,7 @@ class VWindow {
   int id_ = 0;
   std::u16string name_;
   std::u16string skinName_;
+  std::u16string layoutClass_ = u"VeneerLayout";
   std::u16string rawText_;
   std::u16string shownText_;
   std::u16string tip_;
