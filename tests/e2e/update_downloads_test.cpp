@@ -406,8 +406,8 @@ TEST_F(UpdateDownloadTest, SameFileTwiceIsRefused) {
 }
 
 // The window answers the mouse: "Done" shows its hover picture while the
-// mouse is on it and its pressed picture while pressed, and goes back to
-// normal when the mouse leaves (a release elsewhere starts nothing); the
+// mouse is on it and its pressed picture while pressed, wherever the mouse
+// is, and goes back to normal at a release elsewhere (which starts nothing); the
 // caption's close button shows its grey cross only while the mouse is on it;
 // a press on the caption's text drags the window.
 TEST_F(UpdateDownloadTest, ButtonsAndCaptionAnswerTheMouse) {
@@ -438,9 +438,11 @@ TEST_F(UpdateDownloadTest, ButtonsAndCaptionAnswerTheMouse) {
     EXPECT_TRUE(settlesTo(fillX, fillY, RGB(0x40, 0xA6, 0xFC)));
     run.last.save(screenshotFolder() + L"\\update-pressed-done.bmp");
     moveTo(10, 100);
-    EXPECT_TRUE(settlesTo(fillX, fillY, RGB(0x53, 0xB0, 0xFE)));
-    PostMessageW(run.window, WM_LBUTTONUP, 0, MAKELPARAM(10, 100));
     Sleep(300);
+    run.last = captureWindow(run.window);
+    EXPECT_TRUE(coloursClose(run.last.at(fillX, fillY), RGB(0x40, 0xA6, 0xFC), 12));  // still pushed
+    PostMessageW(run.window, WM_LBUTTONUP, 0, MAKELPARAM(10, 100));
+    EXPECT_TRUE(settlesTo(fillX, fillY, RGB(0x53, 0xB0, 0xFE)));
     EXPECT_TRUE(IsWindow(run.window));  // released elsewhere: nothing started
 
     // The close button's normal state is transparent: the caption's blue shows through its middle.

@@ -200,8 +200,8 @@ TEST_F(WindowTreeTest, CommandOnRelease) {
   EXPECT_EQ(commands[0].second, u"close");
 }
 
-// The mouse's states: hover on entering, pushed while pressed and on the
-// window, normal on leaving; EventCmd only for a release on the pressed
+// The mouse's states: hover on entering, pushed while pressed wherever the
+// pointer is, normal on leaving; EventCmd only for a release on the pressed
 // window, a release elsewhere cancels the press; disabled wins. Each event
 // names the windows to repaint, none when nothing changed; the text colour
 // follows the state.
@@ -221,16 +221,16 @@ TEST_F(WindowTreeTest, MouseStatesAndCommands) {
   EXPECT_EQ(mouse.Press(close), Changed{close});
   EXPECT_EQ(close->StateIndex(), 2);
   EXPECT_EQ(close->TextColour(), makeColour(0, 0, 3));
-  EXPECT_EQ(mouse.Move(caption), (Changed{close, caption}));  // pressed, but the mouse is elsewhere
-  EXPECT_EQ(close->StateIndex(), 0);
-  EXPECT_EQ(mouse.Move(close), (Changed{caption, close}));
+  EXPECT_EQ(mouse.Move(caption), (Changed{caption}));  // pressed, the mouse elsewhere: still pushed
+  EXPECT_EQ(close->StateIndex(), 2);
+  EXPECT_EQ(mouse.Move(close), (Changed{caption}));
   EXPECT_EQ(close->StateIndex(), 2);
   EXPECT_EQ(mouse.Release(close), Changed{close});
   EXPECT_EQ(close->StateIndex(), 1);
   ASSERT_EQ(commands.size(), 1u);
 
   mouse.Press(close);
-  EXPECT_EQ(mouse.Release(caption), (Changed{close, caption}));
+  EXPECT_EQ(mouse.Release(caption), (Changed{caption, close}));
   EXPECT_EQ(commands.size(), 1u);
   mouse.Move(close);
   EXPECT_EQ(close->StateIndex(), 1);  // the cancelled press does not come back

@@ -18,9 +18,16 @@ void add(MouseTracker::Changed& changed, VWindow* window) {
 MouseTracker::Changed MouseTracker::Move(VWindow* hit) {
   Changed changed;
   if (hit == hover_) return changed;
-  if (hover_ != nullptr && hover_->SetHover(false)) add(changed, hover_);
+  // Only a window whose state index changed is drawn again: a pushed or a
+  // disabled one looks the same with the pointer on it or off it.
+  const auto setHover = [&changed](VWindow* window, bool hover) {
+    if (window == nullptr) return;
+    const int before = window->StateIndex();
+    if (window->SetHover(hover) && window->StateIndex() != before) add(changed, window);
+  };
+  setHover(hover_, false);
   hover_ = hit;
-  if (hover_ != nullptr && hover_->SetHover(true)) add(changed, hover_);
+  setHover(hover_, true);
   return changed;
 }
 

@@ -315,7 +315,7 @@ bool VWindow::SetHover(bool hover) {
 
 int VWindow::StateIndex() const {
   if (!enabled_) return 3;
-  if (pushed_ && hover_) return 2;
+  if (pushed_) return 2;  // pushed, wherever the pointer is
   return hover_ ? 1 : 0;
 }
 
