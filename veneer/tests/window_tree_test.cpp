@@ -113,6 +113,21 @@ TEST_F(WindowTreeTest, AttributesTextsAndStates) {
   ASSERT_NE(title, nullptr);
   EXPECT_EQ(title->RawText(), u"{title}");
   EXPECT_EQ(title->WindowText(), u"{title}");  // no translation installed
+  // A language that comes later reaches the texts shown once the windows are told.
+  VRef<VTranslatorMgr> translations = VRef<VTranslatorMgr>::Adopt(new VTranslatorMgr);
+  pugi::xml_document german;
+  ASSERT_TRUE(german.load_string("<language name=\"de\" guid=\"{00000000-0000-0000-0000-000000000001}\">"
+                                 "<context name=\"dlg\"><message><source>{title}</source>"
+                                 "<translation>Titel</translation></message></context></language>"));
+  VRef<IVTranslator> translator = VRef<IVTranslator>::Adopt(translations->NewTranslator());
+  ASSERT_EQ(translator->LoadLanguage(german.child("language"), 1), 1);
+  ASSERT_EQ(translations->AddTranslator(translator.get()), 1);
+  ui.SetTranslations(translations.get());
+  EXPECT_EQ(title->WindowText(), u"{title}");
+  root().OnLanguageChanged();
+  EXPECT_EQ(title->WindowText(), u"Titel");
+  EXPECT_EQ(title->RawText(), u"{title}");
+  ui.SetTranslations(nullptr);
   EXPECT_EQ(title->Style().align, 1);          // the class default from the definitions
   EXPECT_FALSE(root().Child(4)->Enabled());
   EXPECT_FALSE(root().Child(4)->Child(0)->Enabled());  // inherited

@@ -187,6 +187,11 @@ void VWindow::SetWindowText(std::u16string_view text) {
   if (param_.width.isWrapContent() || param_.height.isWrapContent()) RequestParentLayout();
 }
 
+void VWindow::OnLanguageChanged() {
+  if (!rawText_.empty()) SetWindowText(std::u16string(rawText_));
+  for (const auto& child : children_) child->OnLanguageChanged();
+}
+
 std::u16string VWindow::Translated(std::u16string_view text) const {
   if (text.empty() || host_->ui == nullptr) return std::u16string(text);
   return host_->ui->Translations().Translate(text, host_->translationContext);

@@ -82,6 +82,10 @@ class VWindow {
   // The "tip" text, translated like the window's text (in the language in force now).
   std::u16string Tip() const { return Translated(tip_); }
   const std::u16string& WindowText() const { return shownText_; }
+  // The language changed: this window and its children show their texts
+  // translated anew (the raw texts stay), and lay out again where their
+  // size follows their text.
+  void OnLanguageChanged();
 
   int Id() const { return id_; }
   const std::u16string& Name() const { return name_; }
