@@ -61,7 +61,7 @@ void GdiFontCache::deselectMeasuringFont() {
   measuringFont_ = nullptr;
 }
 
-LayoutSize GdiFontCache::Measure(std::u16string_view text, const FontDescription& description) {
+LayoutSize GdiFontCache::Measure(std::u16string_view text, const FontDescription& description, int wrapWidth) {
   if (!measuring_) measuring_.reset(CreateCompatibleDC(nullptr));
   if (!measuring_) return {};
   HFONT font = Get(description);
@@ -75,6 +75,12 @@ LayoutSize GdiFontCache::Measure(std::u16string_view text, const FontDescription
     measuringFont_ = font;
   }
   const std::wstring wide = common::toWide(text);
+  if (wrapWidth > 0) {
+    RECT bounds{0, 0, wrapWidth, 0};
+    DrawTextW(measuring_.get(), wide.c_str(), static_cast<int>(wide.size()), &bounds,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    return LayoutSize{static_cast<int>(bounds.right - bounds.left), static_cast<int>(bounds.bottom - bounds.top)};
+  }
   SIZE size{};
   GetTextExtentPoint32W(measuring_.get(), wide.c_str(), static_cast<int>(wide.size()), &size);
   return LayoutSize{size.cx, size.cy};

@@ -35,12 +35,13 @@ class GdiFontCache {
 
   // The font for `font`, made on first use; null when GDI cannot make it.
   HFONT Get(const FontDescription& font);
-  // A single line of `text` as GDI draws it in `font`. One memory DC serves
+  // `text` as GDI draws it in `font`: one line, or with its words wrapped
+  // within `wrapWidth` pixels when that is above 0. One memory DC serves
   // every measurement and keeps the last font selected: the bar's paint
   // measures its texts, and a DC made for each measurement cost wineserver
   // round trips and, under Wine, a look-up of the X resources files for each
   // font selected into it.
-  LayoutSize Measure(std::u16string_view text, const FontDescription& font);
+  LayoutSize Measure(std::u16string_view text, const FontDescription& font, int wrapWidth = 0);
   // Drops every font (a new scale); other DCs have deselected them.
   void Clear();
   std::size_t Size() const { return fonts_.size(); }

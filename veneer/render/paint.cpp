@@ -7,8 +7,10 @@ namespace {
 
 bool contains(const WindowRect& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
 
-unsigned textFlags(const VwndStyle& style) {
-  unsigned flags = kTextSingleLine;
+unsigned textFlags(const VWindow& window) {
+  const VwndStyle& style = window.Style();
+  // A text measured wrapped ("maxWidth") is drawn wrapped.
+  unsigned flags = window.TextWrapWidth() > 0 ? kTextWordBreak : kTextSingleLine;
   if (style.align == 1) flags |= kTextCenter;
   if (style.align == 2) flags |= kTextRight;
   if (style.valign == 1) flags |= kTextVCenter;
@@ -34,7 +36,7 @@ void PaintWindowTree(const VWindow& window, IRenderTarget& target) {
     const int scale = window.Host().scale;
     const WindowRect inner{rect.left + style.inset[0].toPixels(scale), rect.top + style.inset[1].toPixels(scale),
                            rect.right - style.inset[2].toPixels(scale), rect.bottom - style.inset[3].toPixels(scale)};
-    target.DrawText(window.WindowText(), inner, textFlags(style), window.TextColour(), window.Font());
+    target.DrawText(window.WindowText(), inner, textFlags(window), window.TextColour(), window.Font());
   }
   for (std::size_t i = 0; i < window.ChildCount(); ++i) PaintWindowTree(*window.Child(i), target);
   if (own.colorBorder) {

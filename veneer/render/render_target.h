@@ -19,6 +19,7 @@ enum TextFlags : unsigned {
   kTextRight = 0x2,
   kTextVCenter = 0x4,
   kTextBottom = 0x8,
+  kTextWordBreak = 0x10,  // words wrapped within the rectangle (the software raster keeps one line)
   kTextSingleLine = 0x20,
 };
 

@@ -2,6 +2,7 @@
 // find-by-name, the tab control, commands and the host's attributes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -53,8 +54,13 @@ class WindowTreeTest : public ::testing::Test {
     provider = VRef<IResProvider>::Adopt(folder.attach());
     ASSERT_TRUE(ui.AddProvider(provider.get(), u"uidef:xml_init"));
     host.ui = &ui;
-    host.measureText = [](std::u16string_view text, const FontDescription&, int) {
-      return LayoutSize{static_cast<int>(text.size()) * 7, 14};
+    // 7 pixels a character, 14 a line; wrapped lines as full as 7-pixel cells allow.
+    host.measureText = [](std::u16string_view text, const FontDescription&, int wrapWidth) {
+      const int width = static_cast<int>(text.size()) * 7;
+      if (wrapWidth <= 0 || width <= wrapWidth) return LayoutSize{width, 14};
+      const int perLine = std::max(1, wrapWidth / 7);
+      const int lines = (static_cast<int>(text.size()) + perLine - 1) / perLine;
+      return LayoutSize{perLine * 7, 14 * lines};
     };
     host.onCommand = [this](int id, std::u16string_view name) { commands.push_back({id, std::u16string(name)}); };
     VObjectDefaultRegister(registry);
@@ -148,6 +154,27 @@ TEST_F(WindowTreeTest, StyleClassThenOwnAttributes) {
   EXPECT_EQ(root().RawText(), u"{root}");
   EXPECT_EQ(root().LayoutClass(), u"gridLayout");
   EXPECT_EQ(progress->LayoutClass(), u"VeneerLayout");
+}
+
+// "maxWidth" wraps a wrap-content text within it less the insets; a fixed
+// width, or no "maxWidth", keeps it on one line.
+TEST_F(WindowTreeTest, MaxWidthWrapsTheText) {
+  std::unique_ptr<VWindow> text = registry.CreateWindowObject("text", host);
+  text->SetAttribute("padding", u"3,0,2,0");
+  text->SetWindowText(u"twelve chars");  // 84 pixels on one line
+  const auto desired = [&] {
+    const LayoutSize size = text->DesiredSize(0, 0);
+    return std::pair{size.width, size.height};
+  };
+  EXPECT_EQ(desired(), std::pair(89, 14));
+  text->SetAttribute("maxWidth", u"40");  // 35 pixels for the text: 5 characters a line
+  EXPECT_EQ(desired(), std::pair(35 + 5, 3 * 14));
+  host.scale = 200;
+  text->SetAttribute("maxWidth", u"40dp");  // 80 - 5 pixels: 10 characters a line
+  EXPECT_EQ(desired(), std::pair(70 + 5, 2 * 14));
+  host.scale = 100;
+  text->SetAttribute("width", u"200");
+  EXPECT_EQ(text->DesiredSize(0, 0).height, 14);
 }
 
 // Find-by-name: unlimited depth finds the nested progress, depth 1 from the tab

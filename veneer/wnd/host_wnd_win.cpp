@@ -77,8 +77,8 @@ VHostWnd::VHostWnd(VUiContext& ui, const VObjectFactoryMgr& registry, std::wstri
       className_(std::move(className)),
       fonts_(ui.Definitions() ? ui.Definitions()->font.face : DefaultFont{}.face) {
   host_.ui = &ui;
-  host_.measureText = [this](std::u16string_view text, const FontDescription& font, int) {
-    return fonts_.Measure(text, font);
+  host_.measureText = [this](std::u16string_view text, const FontDescription& font, int wrapWidth) {
+    return fonts_.Measure(text, font, wrapWidth);
   };
   host_.onCommand = [this](int id, std::u16string_view name) {
     if (!OnCommand(id, name) && onCommand) onCommand(id, name);

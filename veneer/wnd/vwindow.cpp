@@ -1,5 +1,6 @@
 #include "veneer/wnd/vwindow.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -104,9 +105,14 @@ bool VWindow::windowAttribute(std::string_view name, std::u16string_view value) 
     float_ = n && *n != 0;
     return true;
   }
+  if (xml::namesEqual(name, "maxWidth")) {
+    maxWidth_ = parseLayoutLength(value);
+    RequestParentLayout();
+    return true;
+  }
   static constexpr std::string_view kStoredFlags[] = {"ncskin", "data", "cache", "alpha", "layeredWindow",
                                                       "trackMouseEvent", "msgTransparent", "clipClient",
-                                                      "focusable", "drawFocusRect", "maxWidth"};
+                                                      "focusable", "drawFocusRect"};
   for (std::string_view flag : kStoredFlags) {
     if (xml::namesEqual(name, flag)) return true;  // accepted; drawing and input use them
   }
@@ -230,10 +236,18 @@ LayoutSize VWindow::DesiredSize(int availableWidth, int availableHeight) const {
     }
     size = MeasureChildren(parts, scale);
   } else if (!shownText_.empty() && host_->measureText) {
-    size = host_->measureText(shownText_, Font(), std::max(0, availableWidth - insetX));
+    size = host_->measureText(shownText_, Font(), TextWrapWidth());
   }
+  (void)availableWidth;
   (void)availableHeight;
   return LayoutSize{size.width + insetX, size.height + insetY};
+}
+
+int VWindow::TextWrapWidth() const {
+  if (!maxWidth_ || !param_.width.isWrapContent()) return 0;
+  const int scale = host_->scale;
+  const int insetX = style_.inset[0].toPixels(scale) + style_.inset[2].toPixels(scale);
+  return std::max(1, maxWidth_->toPixels(scale) - insetX);
 }
 
 void VWindow::Move(const WindowRect& rect) {

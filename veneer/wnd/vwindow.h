@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -41,7 +42,9 @@ struct HostContext {
   std::u16string translationContext;  // the host's "trCtx"
   int scale = 100;
   // Measures a text as the window would draw it in `font` (the render back end's job).
-  std::function<LayoutSize(std::u16string_view text, const FontDescription& font, int availableWidth)> measureText;
+  // The size of `text` in `font`: on one line when `wrapWidth` is 0 or less,
+  // else with its words wrapped within that many pixels.
+  std::function<LayoutSize(std::u16string_view text, const FontDescription& font, int wrapWidth)> measureText;
   // Receives EventCmd: the id and name of the window that was clicked.
   std::function<void(int id, std::u16string_view name)> onCommand;
 };
@@ -89,6 +92,9 @@ class VWindow {
 
   int Id() const { return id_; }
   const std::u16string& Name() const { return name_; }
+  // The width within which a wrap-content text wraps its words, in pixels
+  // less the insets; 0 when it stays on one line.
+  int TextWrapWidth() const;
   // The layout class that places the children, as "layout" named it
   // ("VeneerLayout" unless set). Only the default layout is built: the
   // others' names are kept and the default layout places the children.
@@ -199,6 +205,7 @@ class VWindow {
   std::u16string name_;
   std::u16string skinName_;
   std::u16string layoutClass_ = u"VeneerLayout";
+  std::optional<LayoutLength> maxWidth_;  // "maxWidth": wraps a wrap-content text within it
   std::u16string rawText_;
   std::u16string shownText_;
   std::u16string tip_;
