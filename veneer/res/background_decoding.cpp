@@ -1,8 +1,11 @@
 #include "veneer/res/background_decoding.h"
 
 #include <cstring>
+#include <string_view>
 #include <utility>
 #include <vector>
+
+#include "common/crc32.h"
 
 namespace veneer {
 
@@ -83,9 +86,29 @@ BackgroundDecoding::~BackgroundDecoding() {
   if (thread_.joinable()) thread_.join();
 }
 
+bool PngChunksIntact(const void* bytes, std::size_t size) {
+  if (bytes == nullptr || size < 8) return false;
+  const auto* b = static_cast<const unsigned char*>(bytes);
+  const auto bigEndian = [](const unsigned char* p) {
+    return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | std::uint32_t{p[3]};
+  };
+  for (std::size_t at = 8; size - at >= 12;) {
+    const std::uint32_t length = bigEndian(b + at);
+    if (length > size - at - 12) return false;
+    const std::string_view typeAndData(reinterpret_cast<const char*>(b + at + 4), std::size_t{length} + 4);
+    if (common::crc32(typeAndData) != bigEndian(b + at + 8 + length)) return false;
+    if (typeAndData.substr(0, 4) == "IEND") return true;
+    at += std::size_t{length} + 12;
+  }
+  return false;
+}
+
 IBitmap* BackgroundDecoding::Decode(IImageDecoder* decoder, const void* bytes, std::size_t size) {
   const std::optional<ImageSize> header = PngHeaderSize(bytes, size);
-  if (decoder == nullptr || !header) return DecodeBitmap(decoder, bytes, size);
+  // Only a PNG whose every chunk is whole and matches its checksum is handed
+  // out before it is decoded; anything else is decoded here and now, so that
+  // what cannot be decoded gives no bitmap.
+  if (decoder == nullptr || !header || !PngChunksIntact(bytes, size)) return DecodeBitmap(decoder, bytes, size);
   VRef<PendingBitmap> bitmap = VRef<PendingBitmap>::Adopt(new PendingBitmap(*header));
   {
     std::lock_guard guard(lock_);

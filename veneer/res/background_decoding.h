@@ -26,6 +26,10 @@ struct ImageSize {
 // plausible header (both sides 1 to 16384 pixels).
 std::optional<ImageSize> PngHeaderSize(const void* bytes, std::size_t size);
 
+// Every chunk after the signature lies within the data and matches its
+// CRC-32, up to and including IEND.
+bool PngChunksIntact(const void* bytes, std::size_t size);
+
 class BackgroundDecoding {
  public:
   BackgroundDecoding();
@@ -35,9 +39,10 @@ class BackgroundDecoding {
   BackgroundDecoding& operator=(const BackgroundDecoding&) = delete;
 
   // A bitmap of the PNG in `bytes` (which must stay valid until it is
-  // decoded), decoded in the background; other data is decoded here and now,
-  // as DecodeBitmap does (null when it cannot be read). Data whose decoding
-  // fails after its header was read gives transparent pixels of the header's size.
+  // decoded), decoded in the background; other data, a PNG with a chunk cut
+  // short or not matching its checksum among it, is decoded here and now, as
+  // DecodeBitmap does (null when it cannot be decoded). An intact PNG whose
+  // pixels still cannot be decoded gives transparent pixels of its header's size.
   IBitmap* Decode(IImageDecoder* decoder, const void* bytes, std::size_t size);
 
  private:
