@@ -14,6 +14,7 @@ namespace veneer {
 // A decoded image (see image_decoder.h).
 class IBitmap;
 class IImageFrames;
+class IImageDecoder;
 
 inline constexpr std::uint32_t kErrorInsufficientBuffer = 122;  // ERROR_INSUFFICIENT_BUFFER
 
@@ -43,5 +44,10 @@ class IResProvider : public IObjRef {
 };
 
 enum ProviderKind { kProviderEmbedded = 0, kProviderFolder = 1 };
+
+// A new provider of that kind (0 embedded resources, 1 a folder of files),
+// with one reference for the caller; any other number, or a kind the
+// platform does not have, creates nothing.
+IResProvider* CreateResProvider(int kind, IImageDecoder* decoder);
 
 }  // namespace veneer

@@ -1,13 +1,23 @@
 #include "veneer/res/res_provider_mgr.h"
 
+#include <optional>
 #include <vector>
 
 #include "veneer/res/file_bytes.h"
+#include "veneer/res/platform_resources.h"
+#include "veneer/res/res_provider_files.h"
 #include "veneer/res/resource_id.h"
 
 namespace veneer {
 
-VResProviderMgr::VResProviderMgr(IImageDecoder* decoder) : decoder_(VRef<IImageDecoder>::Share(decoder)) {}
+IResProvider* CreateResProvider(int kind, IImageDecoder* decoder) {
+  if (kind == kProviderEmbedded) return CreateEmbeddedProvider(decoder);
+  if (kind == kProviderFolder) return new VResProviderFiles(decoder);
+  return nullptr;
+}
+
+VResProviderMgr::VResProviderMgr(IImageDecoder* decoder)
+    : decoder_(VRef<IImageDecoder>::Share(decoder)), standardCursor_(&LoadStandardCursor) {}
 
 VResProviderMgr::~VResProviderMgr() {
   for (IResProvider* provider : providers_) provider->Release();
@@ -72,6 +82,48 @@ bool LoadXmlResource(VResProviderMgr& providers, pugi::xml_document& document, s
   if (!providers.ReadRaw(id->type, id->name, bytes.data(), size, error)) return false;
   const pugi::xml_parse_result result = document.load_buffer(bytes.data(), size, pugi::parse_default, pugi::encoding_utf8);
   return static_cast<bool>(result);
+}
+
+namespace {
+
+// The leading decimal number of the whole text, or none.
+std::optional<long> wholeNumber(std::u16string_view text) {
+  if (text.empty() || text.size() > 9) return std::nullopt;
+  long value = 0;
+  for (char16_t c : text) {
+    if (c < u'0' || c > u'9') return std::nullopt;
+    value = value * 10 + (c - u'0');
+  }
+  return value;
+}
+
+}  // namespace
+
+void* VResProviderMgr::LoadCursorByName(std::u16string_view name) {
+  if (const std::optional<long> id = wholeNumber(name); id && *id < 65536) {
+    return standardCursor_ ? standardCursor_(static_cast<int>(*id)) : nullptr;
+  }
+  std::lock_guard guard(lock_);
+  const std::u16string key = lowerAscii(name);
+  if (auto it = cursors_.find(key); it != cursors_.end()) return it->second;
+  IResProvider* provider = FindProvider(u"CURSOR", name);
+  void* cursor = provider ? provider->LoadCursorRes(name) : nullptr;
+  if (cursor != nullptr) cursors_.emplace(key, cursor);
+  return cursor;
+}
+
+void* VResProviderMgr::LoadIconByName(std::u16string_view nameAndSize, int defaultSize) {
+  std::u16string_view name = nameAndSize;
+  int size = defaultSize;
+  if (const std::size_t colon = nameAndSize.rfind(u':'); colon != std::u16string_view::npos) {
+    if (const std::optional<long> pixels = wholeNumber(nameAndSize.substr(colon + 1)); pixels && *pixels > 0) {
+      name = nameAndSize.substr(0, colon);
+      size = static_cast<int>(*pixels);
+    }
+  }
+  std::lock_guard guard(lock_);
+  IResProvider* provider = FindProvider(u"ICON", name);
+  return provider ? provider->LoadIconRes(name, size, size) : nullptr;
 }
 
 }  // namespace veneer

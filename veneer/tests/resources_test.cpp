@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/utf.h"
 #include "veneer/res/background_decoding.h"
@@ -81,6 +83,63 @@ TEST(ProviderList, LaterProviderWins) {
   ASSERT_TRUE(LoadXmlResource(providers, document, u"uidef:xml_init"));
   EXPECT_TRUE(document.first_child().attribute("second"));
   EXPECT_EQ(providers.FindProvider(u"IMGS", u"nothing"), nullptr);
+}
+
+// Providers by kind: 1 a folder's, 0 the platform's embedded resources
+// (none off Windows), any other number none. Cursors by name: a number below
+// 65536 is the platform's standard cursor, any other name the provider's,
+// loaded once; icons by "name" or "name:size".
+TEST(ProviderList, KindsCursorsAndIcons) {
+  VRef<IResProvider> folder = VRef<IResProvider>::Adopt(CreateResProvider(kProviderFolder, nullptr));
+  EXPECT_TRUE(folder);
+#ifdef _WIN32
+  EXPECT_TRUE(VRef<IResProvider>::Adopt(CreateResProvider(kProviderEmbedded, nullptr)));
+#else
+  EXPECT_EQ(CreateResProvider(kProviderEmbedded, nullptr), nullptr);
+#endif
+  EXPECT_EQ(CreateResProvider(2, nullptr), nullptr);
+
+  struct Recording final : TObjRefImpl<IResProvider> {
+    std::vector<std::string> calls;
+    int handles = 0;
+    bool Attach(const ProviderSource&) override { return true; }
+    bool HasRes(std::u16string_view type, std::u16string_view name) override {
+      return (type == u"CURSOR" || type == u"ICON") && name != u"missing";
+    }
+    void* LoadIconRes(std::u16string_view name, int width, int height) override {
+      calls.push_back("icon " + common::utf16ToUtf8(name) + " " + std::to_string(width) + "x" + std::to_string(height));
+      return reinterpret_cast<void*>(static_cast<std::uintptr_t>(++handles));
+    }
+    void* LoadBitmapRes(std::u16string_view) override { return nullptr; }
+    void* LoadCursorRes(std::u16string_view name) override {
+      calls.push_back("cursor " + common::utf16ToUtf8(name));
+      return reinterpret_cast<void*>(static_cast<std::uintptr_t>(++handles));
+    }
+    IBitmap* LoadImageRes(std::u16string_view, std::u16string_view) override { return nullptr; }
+    IImageFrames* LoadImageFramesRes(std::u16string_view, std::u16string_view) override { return nullptr; }
+    std::size_t RawSize(std::u16string_view, std::u16string_view) override { return 0; }
+    bool ReadRaw(std::u16string_view, std::u16string_view, void*, std::size_t, std::uint32_t&) override { return false; }
+  };
+  VRef<Recording> recording = VRef<Recording>::Adopt(new Recording);
+  VResProviderMgr providers;
+  providers.AddProvider(recording.get());
+  std::vector<int> standard;
+  providers.SetStandardCursorLoader([&](int id) {
+    standard.push_back(id);
+    return reinterpret_cast<void*>(static_cast<std::uintptr_t>(id));
+  });
+  EXPECT_EQ(providers.LoadCursorByName(u"32649"), reinterpret_cast<void*>(32649));
+  void* hand = providers.LoadCursorByName(u"Hand_Cur");
+  EXPECT_NE(hand, nullptr);
+  EXPECT_EQ(providers.LoadCursorByName(u"hand_cur"), hand);  // from the cache
+  EXPECT_EQ(providers.LoadCursorByName(u"65536"), providers.LoadCursorByName(u"65536"));  // no standard id
+  EXPECT_EQ(providers.LoadCursorByName(u"missing"), nullptr);
+  EXPECT_NE(providers.LoadIconByName(u"app:48", 32), nullptr);
+  providers.LoadIconByName(u"app", 32);
+  providers.LoadIconByName(u"a:b", 16);  // no size after the last ':': all of it is the name
+  EXPECT_EQ(standard, std::vector<int>{32649});
+  EXPECT_EQ(recording->calls, (std::vector<std::string>{"cursor Hand_Cur", "cursor 65536", "icon app 48x48",
+                                                        "icon app 32x32", "icon a:b 16x16"}));
 }
 
 // The XML loader: no ':' fails, a missing or empty resource fails, a document

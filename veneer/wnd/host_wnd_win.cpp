@@ -35,8 +35,8 @@ bool registerClass(const std::wstring& name) {
   return RegisterClassExW(&windowClass) != 0;
 }
 
-// A "cursor" value: a standard cursor's number or one of their names.
-LPCWSTR standardCursor(std::u16string_view name) {
+// A "cursor" value that names a standard cursor by one of their names.
+LPCWSTR standardCursorNamed(std::u16string_view name) {
   static const std::pair<std::u16string_view, LPCWSTR> kNames[] = {
       {u"arrow", IDC_ARROW},     {u"hand", IDC_HAND},         {u"ibeam", IDC_IBEAM},
       {u"wait", IDC_WAIT},       {u"cross", IDC_CROSS},       {u"sizeall", IDC_SIZEALL},
@@ -47,12 +47,7 @@ LPCWSTR standardCursor(std::u16string_view name) {
   for (const auto& [known, id] : kNames) {
     if (lower == known) return id;
   }
-  int number = 0;
-  for (char16_t c : name) {
-    if (c < u'0' || c > u'9' || number > 65535) return nullptr;
-    number = number * 10 + (c - u'0');
-  }
-  return !name.empty() && number < 65536 ? MAKEINTRESOURCEW(number) : nullptr;
+  return nullptr;
 }
 
 // The common controls are loaded when the first tooltip is made, not with
@@ -141,8 +136,11 @@ void VHostWnd::setIcons() {
 bool VHostWnd::setCursor() const {
   for (const VWindow* w = mouse_.Hovered(); w != nullptr; w = w->Parent()) {
     if (w->Style().cursor.empty()) continue;
-    LPCWSTR id = standardCursor(w->Style().cursor);
-    HCURSOR cursor = id != nullptr ? LoadCursorW(nullptr, id) : nullptr;
+    // A standard cursor's name, else the resource list's: a standard
+    // cursor's number, or a cursor resource kept by name once loaded.
+    LPCWSTR id = standardCursorNamed(w->Style().cursor);
+    HCURSOR cursor = id != nullptr ? LoadCursorW(nullptr, id)
+                                   : static_cast<HCURSOR>(ui_.Providers().LoadCursorByName(w->Style().cursor));
     if (cursor == nullptr) return false;
     SetCursor(cursor);
     return true;
