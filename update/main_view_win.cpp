@@ -144,7 +144,7 @@ void MainView::OnDisplayChange(int dpi) {
   // The same scale again (every start at 96 DPI) would change nothing but
   // throw away the fonts the layout was measured with and lay it out again.
   if (newScale != Scale()) SendMessageW(Handle(), veneer::kScaleMessage, static_cast<WPARAM>(newScale), 0);
-  Centre();
+  Centre(before);
 }
 
 POINT MainView::InitialPosition(int x, int y, int width, int height) const {
@@ -154,12 +154,9 @@ POINT MainView::InitialPosition(int x, int y, int width, int height) const {
   return POINT{at.x, at.y};
 }
 
-void MainView::Centre() {
+void MainView::Centre(std::optional<veneer::WindowRect> ownRectBefore) {
   HWND reference = GetWindow(Handle(), GW_CHILD);
   if (reference == nullptr) reference = GetActiveWindow();
-  // Once shown, the active window is usually this one: centring on itself
-  // would leave a rescaled window where it grew from; the work area serves.
-  if (reference == Handle()) reference = nullptr;
   if (reference != nullptr && (!IsWindowVisible(reference) || IsIconic(reference))) reference = nullptr;
   const std::optional<veneer::WindowRect> work =
       workAreaOf(MonitorFromWindow(reference ? reference : Handle(), MONITOR_DEFAULTTONEAREST));
@@ -171,6 +168,10 @@ void MainView::Centre() {
     RECT r{};
     GetWindowRect(reference, &r);
     around = fromRect(r);
+    // Once shown, the active window is usually this one: a window rescaled
+    // in place is centred on where it was before it grew, so it stays where
+    // the user put it instead of growing from its corner.
+    if (reference == Handle() && ownRectBefore) around = ownRectBefore;
   }
   const veneer::PixelPoint at = CentredPosition(fromRect(window), around, *work);
   // Centred already: the window is made centred, and the start centres it twice more.

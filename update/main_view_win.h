@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "update/update_args.h"
 #include "update/update_pages.h"
 #include "veneer/wnd/application_win.h"
@@ -30,8 +32,11 @@ class MainView final : public veneer::VHostWnd {
   bool CreateFromLayout(std::u16string_view layoutId);
   // Not owned; set before WM_INITDIALOG and not changed afterwards.
   void SetArgs(const UpdateArgs* args) { args_ = args; }
-  // Centres the window on its reference window or its monitor's work area.
-  void Centre();
+  // Centres the window on its reference window (its first child window, else
+  // the thread's active window, when visible and not minimised) or its
+  // monitor's work area. When the reference is the window itself,
+  // `ownRectBefore` (its rectangle before a rescale) stands for it.
+  void Centre(std::optional<veneer::WindowRect> ownRectBefore = std::nullopt);
   const UpdatePages& Pages() const { return pages_; }
 
  protected:

@@ -599,10 +599,11 @@ TEST_F(UpdateDownloadTest, CloseDuringTheDownload) {
   EXPECT_LT(partial, 2000000u);
 }
 
-// Changes of the display's scale while the download runs: the window is
-// rescaled to 125, 150 and 200 in turn, resized by the rules and centred
-// again each time, and draws the layout of that scale (the caption band
-// grows with it).
+// Changes of the display's scale while the download runs, the window dragged
+// away from the middle: it is rescaled to 125, 150 and 200 in turn, resized
+// by the rules and centred each time on where it was (it is the active
+// window), kept inside the work area, and draws the layout of that scale
+// (the caption band grows with it).
 TEST_F(UpdateDownloadTest, ScaleChangeWhileDownloading) {
   serve(L"setup-slow-scale.bin", std::string(2000000, 's'));  // about 8 s at the slow rate
   Process update = startUpdate(base_ + L"slow/setup-slow-scale.bin", L"us", folder_ + L"\\dl\\setup.exe");
@@ -614,6 +615,8 @@ TEST_F(UpdateDownloadTest, ScaleChangeWhileDownloading) {
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
   GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT& work = monitor.rcWork;
+  SetWindowPos(window, nullptr, work.left + 200, work.top + 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   int scale = 100;
   for (const auto& [dpi, newScale] : {std::pair{120, 125}, {144, 150}, {192, 200}}) {
     SCOPED_TRACE(newScale);
@@ -627,11 +630,16 @@ TEST_F(UpdateDownloadTest, ScaleChangeWhileDownloading) {
     scale = newScale;
     EXPECT_EQ(after.right - after.left, expected.Width());
     EXPECT_EQ(after.bottom - after.top, expected.Height());
-    // Centred where it was (it was centred on the work area), inside the work area.
-    EXPECT_NEAR((after.left + after.right) / 2, (before.left + before.right) / 2, 1);
-    EXPECT_NEAR((after.top + after.bottom) / 2, (before.top + before.bottom) / 2, 1);
-    EXPECT_GE(after.left, monitor.rcWork.left);
-    EXPECT_GE(after.top, monitor.rcWork.top);
+    // Centred on where it was, not on the work area's middle, and inside the work area.
+    const veneer::PixelPoint centred = update::CentredPosition(
+        WindowRect{0, 0, expected.Width(), expected.Height()},
+        WindowRect{before.left, before.top, before.right, before.bottom},
+        WindowRect{work.left, work.top, work.right, work.bottom});
+    EXPECT_EQ(after.left, centred.x);
+    EXPECT_EQ(after.top, centred.y);
+    EXPECT_LT(after.left + after.right, work.left + work.right - 100);  // left of the middle
+    EXPECT_GE(after.left, work.left);
+    EXPECT_GE(after.top, work.top);
     if (!screen_) continue;  // the band's pixels
     Sleep(300);
     const Screenshot scaled = captureWindow(window);
