@@ -361,6 +361,17 @@ TEST_F(WindowTreeTest, MoveToFloats) {
   EXPECT_EQ(close->Rect(), (WindowRect{280, 0, 300, 20}));
 }
 
+// A press on the caption of a maximised host moves it only on workstation
+// systems of major version 6, and there from the first mouse move on.
+TEST(HostRoles, CaptionMoveOnPress) {
+  EXPECT_EQ(CaptionMoveOnPress(false, 10, true), CaptionMove::kAtOnce);
+  EXPECT_EQ(CaptionMoveOnPress(false, 6, true), CaptionMove::kAtOnce);
+  EXPECT_EQ(CaptionMoveOnPress(true, 6, true), CaptionMove::kAtFirstMouseMove);
+  EXPECT_EQ(CaptionMoveOnPress(true, 6, false), CaptionMove::kNone);
+  EXPECT_EQ(CaptionMoveOnPress(true, 10, true), CaptionMove::kNone);
+  EXPECT_EQ(CaptionMoveOnPress(true, 5, true), CaptionMove::kNone);
+}
+
 TEST(HostRoles, QuitOnDestroy) {
   EXPECT_TRUE(QuitsOnDestroy(WndType::kAppMain, true, true));
   EXPECT_TRUE(QuitsOnDestroy(WndType::kUndefine, false, false));

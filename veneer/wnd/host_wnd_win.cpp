@@ -35,6 +35,31 @@ bool registerClass(const std::wstring& name) {
   return RegisterClassExW(&windowClass) != 0;
 }
 
+struct SystemVersion {
+  unsigned major = 0;
+  bool workstation = true;
+};
+
+// The true version and product type (RtlGetVersion is not subject to the
+// compatibility shims of GetVersionEx), looked up once.
+SystemVersion systemVersion() {
+  static const SystemVersion version = [] {
+    SystemVersion found;
+    RTL_OSVERSIONINFOEXW info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    using RtlGetVersionFn = LONG(WINAPI*)(RTL_OSVERSIONINFOEXW*);
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    auto get = reinterpret_cast<RtlGetVersionFn>(
+        reinterpret_cast<void*>(ntdll ? GetProcAddress(ntdll, "RtlGetVersion") : nullptr));
+    if (get != nullptr && get(&info) == 0) {
+      found.major = info.dwMajorVersion;
+      found.workstation = info.wProductType == VER_NT_WORKSTATION;
+    }
+    return found;
+  }();
+  return version;
+}
+
 // A "cursor" value that names a standard cursor by one of their names.
 LPCWSTR standardCursorNamed(std::u16string_view name) {
   static const std::pair<std::u16string_view, LPCWSTR> kNames[] = {
@@ -131,6 +156,13 @@ void VHostWnd::setIcons() {
   if (!a.bigIcon.empty()) bigIcon_.reset(load(a.bigIcon, SM_CXICON, SM_CYICON));
   if (smallIcon_) SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
   if (bigIcon_) SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+}
+
+void VHostWnd::startCaptionMove(LPARAM at) {
+  ReleaseCapture();
+  SendMessageW(window_, WM_SYSCOMMAND, kMoveWithCaption, 0);
+  // The move loop swallowed the release: the host is handed one.
+  PostMessageW(window_, WM_LBUTTONUP, 0, at);
 }
 
 bool VHostWnd::setCursor() const {
@@ -296,6 +328,11 @@ LRESULT VHostWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       layout();
       return 0;
     case WM_MOUSEMOVE: {
+      if (moveAtFirstMouseMove_) {
+        moveAtFirstMouseMove_ = false;
+        if (wParam & MK_LBUTTON) startCaptionMove(lParam);
+        return 0;
+      }
       if (!trackingLeave_) {
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window_, 0};
         trackingLeave_ = TrackMouseEvent(&track) != FALSE;
@@ -320,10 +357,17 @@ LRESULT VHostWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       VWindow* hit = windowAt(lParam);
       // Anywhere on the caption band but its buttons (its text included) moves the window.
       if (CaptionToDrag(hit) != nullptr) {
-        if (!IsZoomed(window_)) {
-          ReleaseCapture();
-          SendMessageW(window_, WM_SYSCOMMAND, kMoveWithCaption, 0);
-          PostMessageW(window_, WM_LBUTTONUP, 0, lParam);
+        const SystemVersion system = systemVersion();
+        switch (CaptionMoveOnPress(IsZoomed(window_) != FALSE, system.major, system.workstation)) {
+          case CaptionMove::kAtOnce:
+            startCaptionMove(lParam);
+            break;
+          case CaptionMove::kAtFirstMouseMove:
+            moveAtFirstMouseMove_ = true;
+            SetCapture(window_);
+            break;
+          case CaptionMove::kNone:
+            break;
         }
         return 0;
       }
@@ -332,6 +376,7 @@ LRESULT VHostWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_LBUTTONUP: {
+      moveAtFirstMouseMove_ = false;
       if (GetCapture() == window_) ReleaseCapture();
       // The command may close the window: what changed is repainted only
       // while there is a window (a null handle would repaint the desktop).

@@ -73,6 +73,8 @@ class VHostWnd {
   void layout();
   void setIcons();
   bool setCursor() const;  // the hovered window's "cursor"; false when it names none
+  // The system's move loop from a caption press at `at` (client coordinates, as lParam).
+  void startCaptionMove(LPARAM at);
   VWindow* windowAt(LPARAM point) const;
   // Repaints the windows whose state a mouse event changed, and lets their
   // animations (a button's fade) run.
@@ -92,6 +94,7 @@ class VHostWnd {
   HWND window_ = nullptr;
   MouseTracker mouse_;
   bool trackingLeave_ = false;
+  bool moveAtFirstMouseMove_ = false;  // a maximised host's caption was pressed
   std::vector<VWindow*> animating_;  // windows whose animation runs on the host's timer
   HWND tooltip_ = nullptr;           // owned by the window: ends with it
   bool tooltipTried_ = false;        // made (or failed) once, at the first mouse message

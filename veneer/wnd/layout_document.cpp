@@ -201,6 +201,11 @@ HitCode ResizeHitAt(const HostAttributes& host, int scale, bool maximised, int x
   return right ? kHitRight : kHitClient;
 }
 
+CaptionMove CaptionMoveOnPress(bool maximised, unsigned majorVersion, bool workstation) {
+  if (!maximised) return CaptionMove::kAtOnce;
+  return majorVersion == 6 && workstation ? CaptionMove::kAtFirstMouseMove : CaptionMove::kNone;
+}
+
 bool QuitsOnDestroy(WndType role, bool isChildWindow, bool isToolWindow) {
   if (role == WndType::kAppMain) return true;
   if (role == WndType::kNormal) return false;

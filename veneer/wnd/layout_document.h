@@ -76,4 +76,11 @@ HitCode ResizeHitAt(const HostAttributes& host, int scale, bool maximised, int x
 // Whether destroying the host ends the message loop (posts the quit message).
 bool QuitsOnDestroy(WndType role, bool isChildWindow, bool isToolWindow);
 
+// When a press on the caption starts the system's move of the host: at
+// once; not at all while the host is maximised; except that on workstation
+// systems of major version 6 a maximised host starts it at the first mouse
+// move after the press.
+enum class CaptionMove { kAtOnce, kAtFirstMouseMove, kNone };
+CaptionMove CaptionMoveOnPress(bool maximised, unsigned majorVersion, bool workstation);
+
 }  // namespace veneer
