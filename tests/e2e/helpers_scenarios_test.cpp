@@ -159,19 +159,29 @@ std::size_t endSessionOf(const std::vector<HWND>& windows) {
   return agreed;
 }
 
+// sentinel watching a client stand-in that ends after `clientMillis` and a
+// proxy stand-in, the client's manual proxy set.
+struct SentinelRun {
+  RecorderFile record;
+  e2e::Process main, proxy, sentinel;
+
+  explicit SentinelRun(int clientMillis) {
+    setClientProxy();
+    main = e2e::start(kRecorder, L"--sleep=" + std::to_wstring(clientMillis) + L" main-stand-in");
+    proxy = e2e::start(kRecorder, L"--sleep=60000 proxy-stand-in");
+    sentinel = e2e::start(kSentinel,
+                          L"--MPID=" + std::to_wstring(main.pid) + L" --epid=" + std::to_wstring(proxy.pid));
+  }
+};
+
 // Once the main stand-in ends, sentinel ends the proxy stand-in and Wine's
 // stored settings show the loopback server with no proxy enabled.
 TEST(SentinelScenario, EndsTheProxyAndResetsTheSystemProxy) {
-  setClientProxy();
-  RecorderFile record;
-  e2e::Process main = e2e::start(kRecorder, L"--sleep=1500 main-stand-in");
-  e2e::Process proxy = e2e::start(kRecorder, L"--sleep=60000 proxy-stand-in");
-  ASSERT_TRUE(main.handle && proxy.handle);
-  e2e::Process sentinel = e2e::start(
-      kSentinel, L"--MPID=" + std::to_wstring(main.pid) + L" --epid=" + std::to_wstring(proxy.pid));
-  EXPECT_FALSE(e2e::waitExit(sentinel.handle.get(), 500).has_value());  // waits for the main process
-  EXPECT_EQ(e2e::waitExit(sentinel.handle.get(), kGenerous), 0u);
-  EXPECT_EQ(e2e::waitExit(proxy.handle.get(), 2000), 0xFFFFFFFFu);
+  SentinelRun run(1500);
+  ASSERT_TRUE(run.main.handle && run.proxy.handle);
+  EXPECT_FALSE(e2e::waitExit(run.sentinel.handle.get(), 500).has_value());  // waits for the main process
+  EXPECT_EQ(e2e::waitExit(run.sentinel.handle.get(), kGenerous), 0u);
+  EXPECT_EQ(e2e::waitExit(run.proxy.handle.get(), 2000), 0xFFFFFFFFu);
   expectDirectSettings();
 }
 
@@ -180,25 +190,21 @@ TEST(SentinelScenario, EndsTheProxyAndResetsTheSystemProxy) {
 // stand-in has ended and the settings are direct. It still waits for the
 // client, and exits 0 once the client has gone.
 TEST(SentinelScenario, EndOfTheSessionPutsTheProxyBackBeforeItGoesOn) {
-  setClientProxy();
-  RecorderFile record;
-  e2e::Process main = e2e::start(kRecorder, L"--sleep=60000 main-stand-in");
-  e2e::Process proxy = e2e::start(kRecorder, L"--sleep=60000 proxy-stand-in");
-  ASSERT_TRUE(main.handle && proxy.handle);
-  e2e::Process sentinel = e2e::start(
-      kSentinel, L"--mpid=" + std::to_wstring(main.pid) + L" --epid=" + std::to_wstring(proxy.pid));
-  for (DWORD waited = 0; waited < kGenerous && e2e::topLevelWindowsOf(sentinel.pid).empty(); waited += 50) Sleep(50);
+  SentinelRun run(60000);
+  ASSERT_TRUE(run.main.handle && run.proxy.handle);
+  const DWORD pid = run.sentinel.pid;
+  for (DWORD waited = 0; waited < kGenerous && e2e::topLevelWindowsOf(pid).empty(); waited += 50) Sleep(50);
   Sleep(200);  // past its window's creation, into its wait for the client
 
-  const std::vector<HWND> windows = e2e::topLevelWindowsOf(sentinel.pid);
+  const std::vector<HWND> windows = e2e::topLevelWindowsOf(pid);
   ASSERT_FALSE(windows.empty());
   EXPECT_EQ(endSessionOf(windows), windows.size());  // nobody holds the session up
-  EXPECT_EQ(e2e::waitExit(proxy.handle.get(), 0), 0xFFFFFFFFu);
+  EXPECT_EQ(e2e::waitExit(run.proxy.handle.get(), 0), 0xFFFFFFFFu);
   expectDirectSettings();
 
-  EXPECT_FALSE(e2e::waitExit(sentinel.handle.get(), 300).has_value());
-  TerminateProcess(main.handle.get(), 0);
-  EXPECT_EQ(e2e::waitExit(sentinel.handle.get(), kGenerous), 0u);
+  EXPECT_FALSE(e2e::waitExit(run.sentinel.handle.get(), 300).has_value());
+  TerminateProcess(run.main.handle.get(), 0);
+  EXPECT_EQ(e2e::waitExit(run.sentinel.handle.get(), kGenerous), 0u);
 }
 
 // Nothing to watch: exit 1 at once.
