@@ -8,6 +8,7 @@
 
 #include "common/no_throw.h"
 #include "common/option_text.h"
+#include "common/system_version_win.h"
 #include "common/unique_handle_win.h"
 #include "common/wide_win.h"
 #include "stagehand/folder_programs_win.h"
@@ -37,19 +38,6 @@ std::u16string roamingAppData() {
   if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) return {};
   return common::fromWide(folder);
 }
-
-// The true version: RtlGetVersion is not subject to the compatibility shims of GetVersionEx.
-RTL_OSVERSIONINFOEXW trueVersion() {
-  RTL_OSVERSIONINFOEXW version{};
-  version.dwOSVersionInfoSize = sizeof version;  // 284
-  using RtlGetVersionFn = LONG(WINAPI*)(RTL_OSVERSIONINFOEXW*);
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  auto get = reinterpret_cast<RtlGetVersionFn>(
-      reinterpret_cast<void*>(ntdll ? GetProcAddress(ntdll, "RtlGetVersion") : nullptr));
-  if (get != nullptr) get(&version);
-  return version;
-}
-static_assert(sizeof(RTL_OSVERSIONINFOEXW) == 284);
 
 // No exception may unwind into the installer host, which is C code: the export
 // fails the way the host sees every failure (nothing more is pushed, nothing
@@ -82,7 +70,7 @@ void InitInstall(HWND, int stringSize, wchar_t* variables, StackEntry** stackTop
     store(stringSize, variables, stackTop);
     const std::u16string dataFolder = stagehand::dataFolderPath(roamingAppData());
     context.push(dataFolder);
-    const RTL_OSVERSIONINFOEXW version = trueVersion();
+    const RTL_OSVERSIONINFOEXW version = common::trueSystemVersion();
     context.pushNumber(static_cast<int>(version.dwMajorVersion));
     context.pushNumber(static_cast<int>(version.dwMinorVersion));
 

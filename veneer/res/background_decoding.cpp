@@ -8,6 +8,14 @@
 #include "common/crc32.h"
 
 namespace veneer {
+namespace {
+
+// PNG's numbers are 32-bit big-endian.
+std::uint32_t bigEndian(const unsigned char* p) {
+  return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | std::uint32_t{p[3]};
+}
+
+}  // namespace
 
 std::optional<ImageSize> PngHeaderSize(const void* bytes, std::size_t size) {
   // The signature, then the IHDR chunk: length 13, type, width and height (big-endian).
@@ -17,9 +25,6 @@ std::optional<ImageSize> PngHeaderSize(const void* bytes, std::size_t size) {
   if (bytes == nullptr || size < 24) return std::nullopt;
   const auto* b = static_cast<const unsigned char*>(bytes);
   if (std::memcmp(b, kSignature, 8) != 0 || std::memcmp(b + 8, kHeaderChunk, 8) != 0) return std::nullopt;
-  const auto bigEndian = [](const unsigned char* p) {
-    return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | std::uint32_t{p[3]};
-  };
   const std::uint32_t width = bigEndian(b + 16);
   const std::uint32_t height = bigEndian(b + 20);
   if (width == 0 || height == 0 || width > kLargest || height > kLargest) return std::nullopt;
@@ -89,9 +94,6 @@ BackgroundDecoding::~BackgroundDecoding() {
 bool PngChunksIntact(const void* bytes, std::size_t size) {
   if (bytes == nullptr || size < 8) return false;
   const auto* b = static_cast<const unsigned char*>(bytes);
-  const auto bigEndian = [](const unsigned char* p) {
-    return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | std::uint32_t{p[3]};
-  };
   for (std::size_t at = 8; size - at >= 12;) {
     const std::uint32_t length = bigEndian(b + at);
     if (length > size - at - 12) return false;

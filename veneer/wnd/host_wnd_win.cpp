@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "common/system_version_win.h"
 #include "common/unique_handle_win.h"
 #include "common/wide_win.h"
 #include "veneer/render/gdi_render_target_win.h"
@@ -40,22 +41,13 @@ struct SystemVersion {
   bool workstation = true;
 };
 
-// The true version and product type (RtlGetVersion is not subject to the
-// compatibility shims of GetVersionEx), looked up once.
+// The true version and product type, looked up once. Without a version
+// (major 0) the product type is taken for a workstation.
 SystemVersion systemVersion() {
   static const SystemVersion version = [] {
-    SystemVersion found;
-    RTL_OSVERSIONINFOEXW info{};
-    info.dwOSVersionInfoSize = sizeof info;
-    using RtlGetVersionFn = LONG(WINAPI*)(RTL_OSVERSIONINFOEXW*);
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    auto get = reinterpret_cast<RtlGetVersionFn>(
-        reinterpret_cast<void*>(ntdll ? GetProcAddress(ntdll, "RtlGetVersion") : nullptr));
-    if (get != nullptr && get(&info) == 0) {
-      found.major = info.dwMajorVersion;
-      found.workstation = info.wProductType == VER_NT_WORKSTATION;
-    }
-    return found;
+    const RTL_OSVERSIONINFOEXW info = common::trueSystemVersion();
+    if (info.dwMajorVersion == 0) return SystemVersion{};
+    return SystemVersion{info.dwMajorVersion, info.wProductType == VER_NT_WORKSTATION};
   }();
   return version;
 }
