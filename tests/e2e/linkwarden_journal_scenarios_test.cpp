@@ -34,12 +34,16 @@ const std::wstring kSetup = e2e::windowsPath(SETUP_EXE);
 struct JobRun {
   UniqueHandle job;
   e2e::Process client;
+  DWORD startError = 0;  // why the job or the client could not be made
 };
 
 JobRun startInJob(const std::wstring& arguments) {
   JobRun run;
   run.job.reset(CreateJobObjectW(nullptr, nullptr));
-  if (!run.job) return run;
+  if (!run.job) {
+    run.startError = GetLastError();
+    return run;
+  }
   // Whatever of the job is left when the test lets go of it ends then: no
   // process of a killed session outlives the test (nor holds its output).
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
@@ -51,6 +55,7 @@ JobRun startInJob(const std::wstring& arguments) {
   PROCESS_INFORMATION info{};
   if (!CreateProcessW(kClient.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                       nullptr, &startup, &info)) {
+    run.startError = GetLastError();
     return run;
   }
   UniqueHandle thread(info.hThread);
@@ -157,7 +162,7 @@ TEST_F(LinkwardenJournal, KilledAtAnyMomentLeavesNothingOnceAToolRunsAgain) {
   {
     const std::wstring service = L"lwkill" + e2e::ownPid() + L"all";
     JobRun run = session(service);
-    ASSERT_TRUE(run.client.handle);
+    ASSERT_TRUE(run.client.handle) << "the client did not start: error " << run.startError;
     const ULONGLONG started = GetTickCount64();
     for (bool done = false; !done && GetTickCount64() - started < kGenerous; Sleep(20)) {
       const std::vector<e2e::JournalValue> values = e2e::journalValues();
@@ -180,7 +185,7 @@ TEST_F(LinkwardenJournal, KilledAtAnyMomentLeavesNothingOnceAToolRunsAgain) {
     const std::wstring service = L"lwkill" + e2e::ownPid() + L"x" + std::to_wstring(moment);
     recorded.clearRecords();
     JobRun run = session(service);
-    ASSERT_TRUE(run.client.handle);
+    ASSERT_TRUE(run.client.handle) << "the client did not start: error " << run.startError;
     Sleep(endAt);
     TerminateJobObject(run.job.get(), 9);
     ASSERT_TRUE(jobEmpty(run.job.get()));
@@ -342,7 +347,7 @@ TEST_F(LinkwardenJournal, QuietUninstallUndoesWhatAKilledToolLeftFirst) {
   JobRun run = startInJob(L"--tool=" + tool + L" driver-install " + service + L" " + kDriver +
                           L" dns-apply 7 10.0.0.1 10.0.0.2 route-pattern 10.0.0.254 7 20 route-add " +
                           recorded.routeList() + L" raise sleep 10000");
-  ASSERT_TRUE(run.client.handle);
+  ASSERT_TRUE(run.client.handle) << "the client did not start: error " << run.startError;
   std::vector<e2e::JournalValue> values;
   for (int i = 0; i < 1500; ++i, Sleep(20)) {
     values = e2e::journalValues();
