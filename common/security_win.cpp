@@ -33,6 +33,8 @@ std::vector<BYTE> tokenRecord(HANDLE token, TOKEN_INFORMATION_CLASS kind, std::u
   return record;
 }
 
+}  // namespace
+
 bool tokenUsers(HANDLE token, TokenUsers& users, std::uint32_t& error) {
   const std::vector<BYTE> user = tokenRecord(token, TokenUser, error);
   const std::vector<BYTE> owner = tokenRecord(token, TokenOwner, error);
@@ -41,6 +43,8 @@ bool tokenUsers(HANDLE token, TokenUsers& users, std::uint32_t& error) {
   users.owner = sidText(reinterpret_cast<const TOKEN_OWNER*>(owner.data())->Owner, error);
   return !users.user.empty() && !users.owner.empty();
 }
+
+namespace {
 
 bool processUsers(HANDLE process, TokenUsers& users, std::uint32_t& error) {
   UniqueHandle token;

@@ -24,6 +24,9 @@ bool processTokenUsers(std::uint32_t pid, TokenUsers& users, std::uint32_t& erro
 // A SID as text ("S-1-5-32-544"); empty (with `error`) for none or one that cannot be converted.
 std::u16string sidText(PSID sid, std::uint32_t& error);
 
+// The users of `token` (it needs TOKEN_QUERY).
+bool tokenUsers(HANDLE token, TokenUsers& users, std::uint32_t& error);
+
 // The users of this process's own token.
 bool ownTokenUsers(TokenUsers& users, std::uint32_t& error);
 

@@ -1,8 +1,11 @@
-; The product installer: installs the programs below "Bin\" of a folder the
-; user chooses (remembered for every later run, the updater's silent one
-; included), registers an uninstaller and a start-menu shortcut, and through
-; the stagehand plug-in prepares the per-user data folder and starts the
-; launcher.
+; The product installer: installs the programs for every user of the machine
+; below "Bin\" of a folder only administrators may write (Program Files by
+; default; the folder is remembered for every later run, the updater's silent
+; one included), registers an uninstaller and a start-menu shortcut for all
+; users, and through the stagehand plug-in prepares the desktop user's data
+; folder and starts the launcher as the desktop user, never elevated. A
+; per-user installation of earlier versions is moved: its files, entries and
+; shortcut go, its data folder stays.
 ;
 ;   makensis -DTARGET=amd64-unicode|x86-unicode -DBIN_DIR=<programs and plug-in>
 ;            -DCLIENT_FILES=<nsh listing the client payload> -DVERSION=x.y.z -DVERSION_QUAD=x.y.z.w
@@ -44,10 +47,17 @@ ${StrStr}
 Name "${PRODUCT} ${VERSION}"
 BrandingText "${PRODUCT} ${VERSION}"
 OutFile "${OUT_FILE}"
-InstallDir "$LOCALAPPDATA\${PRODUCT}"
+; The network tool runs elevated from the folder: only administrators may
+; write there. A 64-bit installer's registry view is the 64-bit one, a 32-bit
+; one's the 32-bit one, so the entries lie in the view of the build.
+!if "${TARGET}" == "amd64-unicode"
+  InstallDir "$PROGRAMFILES64\${PRODUCT}"
+!else
+  InstallDir "$PROGRAMFILES\${PRODUCT}"
+!endif
 ; Every later run (the updater's silent one too) installs where the user chose.
-InstallDirRegKey HKCU "${SETTINGS_KEY}" "InstallDir"
-RequestExecutionLevel user
+InstallDirRegKey HKLM "${SETTINGS_KEY}" "InstallDir"
+RequestExecutionLevel admin
 ShowInstDetails show
 ShowUninstDetails show
 ; A file that cannot be written stops the installation instead of being skipped.
@@ -59,6 +69,8 @@ Var MinorVersion
 Var WaitSeconds
 Var LogFile
 Var IsUpdate
+Var PerUserAccount
+Var PerUserPrograms
 
 !define MUI_ABORTWARNING
 !define MUI_ICON "${ICON}"
@@ -108,6 +120,31 @@ LangString InUse ${LANG_TRADCHINESE} "${PRODUCT} 仍在執行，無法替換 $0�
   FileClose $LogFile
 !macroend
 
+; The programs and files an installation in FOLDER has, and the logs its
+; programs write below it; the folder itself when nothing else is left.
+!macro RemoveProductFiles FOLDER
+  Delete "${FOLDER}\Bin\tavaro.exe"
+  Delete "${FOLDER}\Bin\update.exe"
+  Delete "${FOLDER}\Bin\linkwarden.exe"
+  Delete "${FOLDER}\Bin\kickoff.exe"
+  Delete "${FOLDER}\Bin\sentinel.exe"
+  !insertmacro RemoveClientFiles "${FOLDER}"
+  ; Crash dumps the launcher may have left.
+  Delete "${FOLDER}\Bin\dump.dmp"
+  RMDir "${FOLDER}\Bin"
+  ; The programs' own logs below the folder they ran in (the launcher starts in the installation folder).
+  Delete "${FOLDER}\log\linkwarden_*.log"
+  Delete "${FOLDER}\log\update-*.log"
+  RMDir "${FOLDER}\log"
+  Delete "${FOLDER}\uninstall.exe"
+  RMDir "${FOLDER}"
+!macroend
+
+; The start menu and the shell folders of all users.
+!macro PerMachineContext
+  SetShellVarContext all
+!macroend
+
 !macro ReadWaitOption
   ${GetParameters} $R9
   ClearErrors
@@ -125,6 +162,7 @@ Function .onInit
     StrCpy $IsUpdate 1
     SetSilent silent
   ${EndIf}
+  !insertmacro PerMachineContext
   !insertmacro ReadWaitOption
   ; Three values come back, top first: minor version, major version, data folder.
   stagehand::InitInstall /NOUNLOAD
@@ -136,9 +174,50 @@ Function .onInit
 FunctionEnd
 
 Function StartProduct
-  ; The launcher starts from the installation folder, given in $R0.
+  ; The launcher starts from the installation folder, given in $R0, as the
+  ; desktop user with that user's normal rights; the plug-in says how.
   StrCpy $R0 "$INSTDIR"
   stagehand::StartProgram /NOUNLOAD
+  Pop $0
+  !insertmacro Log "the launcher: $0"
+FunctionEnd
+
+; A per-user installation of the desktop user (earlier versions installed
+; so) is moved: its programs are ended, its files, entries and shortcut
+; removed. Its data folder is the same one and stays.
+Function RemovePerUserInstallation
+  stagehand::PerUserAccount /NOUNLOAD
+  Pop $PerUserAccount
+  Pop $PerUserPrograms
+  ${If} $PerUserAccount == ""
+    Return
+  ${EndIf}
+  ReadRegStr $R1 HKU "$PerUserAccount\${SETTINGS_KEY}" "InstallDir"
+  ${If} $R1 == ""
+  ${OrIf} $R1 == $INSTDIR
+    Return
+  ${EndIf}
+  !insertmacro Log "moving the per-user installation in $R1 of $PerUserAccount"
+  stagehand::EndFolderPrograms /NOUNLOAD "$R1" "$WaitSeconds"
+  Pop $0
+  stagehand::WaitForFolder /NOUNLOAD "$R1" "$WaitSeconds"
+  Pop $0
+  ${If} $0 != ""
+    ; The new installation goes on; the old files stay until the next run.
+    !insertmacro Log "the per-user installation stays: $0 is still in use"
+    Return
+  ${EndIf}
+  !insertmacro RemoveProductFiles "$R1"
+  Delete "$PerUserPrograms\${PRODUCT}\${PRODUCT}.lnk"
+  RMDir "$PerUserPrograms\${PRODUCT}"
+  DeleteRegKey HKU "$PerUserAccount\${UNINSTALL_KEY}"
+  DeleteRegValue HKU "$PerUserAccount\${SETTINGS_KEY}" "InstallDir"
+  DeleteRegKey /ifempty HKU "$PerUserAccount\${SETTINGS_KEY}"
+  ${If} ${FileExists} "$R1\*.*"
+    !insertmacro Log "removed the per-user installation; left in $R1: what its programs did not make"
+  ${Else}
+    !insertmacro Log "removed the per-user installation"
+  ${EndIf}
 FunctionEnd
 
 Section "Programs"
@@ -169,6 +248,8 @@ Section "Programs"
     Quit
   ${EndIf}
 
+  Call RemovePerUserInstallation
+
   SetOutPath "$INSTDIR\Bin"
   File "${BIN_DIR}\tavaro.exe"
   File "${BIN_DIR}\update.exe"
@@ -178,19 +259,19 @@ Section "Programs"
   !insertmacro InstallClientFiles
 
   WriteUninstaller "$INSTDIR\uninstall.exe"
-  WriteRegStr HKCU "${SETTINGS_KEY}" "InstallDir" "$INSTDIR"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${COMPANY}"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Bin\tavaro.exe"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
-  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
-  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+  WriteRegStr HKLM "${SETTINGS_KEY}" "InstallDir" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${COMPANY}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Bin\tavaro.exe"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   IntFmt $0 "0x%08X" $0
-  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" "$0"
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" "$0"
   CreateDirectory "${SHORTCUT_FOLDER}"
   CreateShortcut "${SHORTCUT_FOLDER}\${PRODUCT}.lnk" "$INSTDIR\Bin\tavaro.exe"
   !insertmacro Log "installed ${VERSION} into $INSTDIR"
@@ -202,6 +283,7 @@ Section "Programs"
 SectionEnd
 
 Function un.onInit
+  !insertmacro PerMachineContext
   !insertmacro ReadWaitOption
   !insertmacro Log "uninstall ${VERSION}: $CMDLINE"
 FunctionEnd
@@ -224,25 +306,14 @@ Section "Uninstall"
     !insertmacro Log "the network tool's recovery ended"
   ${EndIf}
   !insertmacro Log "removing $INSTDIR ($0 programs had to be ended)"
-  Delete "$INSTDIR\Bin\tavaro.exe"
-  Delete "$INSTDIR\Bin\update.exe"
-  Delete "$INSTDIR\Bin\linkwarden.exe"
-  Delete "$INSTDIR\Bin\kickoff.exe"
-  Delete "$INSTDIR\Bin\sentinel.exe"
-  !insertmacro RemoveClientFiles
-  ; Crash dumps the launcher may have left.
-  Delete "$INSTDIR\Bin\dump.dmp"
-  RMDir "$INSTDIR\Bin"
-  ; The programs' own logs below the folder they ran in (the launcher starts in the installation folder).
-  Delete "$INSTDIR\log\linkwarden_*.log"
-  Delete "$INSTDIR\log\update-*.log"
-  RMDir "$INSTDIR\log"
-  Delete "$INSTDIR\uninstall.exe"
-  RMDir "$INSTDIR"
+  !insertmacro RemoveProductFiles "$INSTDIR"
   Delete "${SHORTCUT_FOLDER}\${PRODUCT}.lnk"
   RMDir "${SHORTCUT_FOLDER}"
-  DeleteRegKey HKCU "${UNINSTALL_KEY}"
-  DeleteRegKey HKCU "${SETTINGS_KEY}"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ; The network tool's journal lives below the settings key (in the 64-bit
+  ; view): only the installer's own value goes, the key when it is empty.
+  DeleteRegValue HKLM "${SETTINGS_KEY}" "InstallDir"
+  DeleteRegKey /ifempty HKLM "${SETTINGS_KEY}"
 
   ; The user's data stays unless asked for.
   ${GetParameters} $R9

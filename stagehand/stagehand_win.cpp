@@ -12,6 +12,7 @@
 #include "common/unique_handle_win.h"
 #include "common/wide_win.h"
 #include "stagehand/folder_programs_win.h"
+#include "stagehand/desktop_user_win.h"
 #include "stagehand/installer_options.h"
 #include "stagehand/plugin_stack.h"
 #include "stagehand/remove_tree_win.h"
@@ -33,11 +34,8 @@ void store(int stringSize, wchar_t* variables, StackEntry** stackTop) {
   context.stackTop = stackTop;
 }
 
-std::u16string roamingAppData() {
-  wchar_t folder[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) return {};
-  return common::fromWide(folder);
-}
+// The desktop user's data folder, also when an administrator's account runs the installer.
+std::u16string dataFolder() { return stagehand::dataFolderPath(stagehand::DesktopUser().folder(CSIDL_APPDATA)); }
 
 // No exception may unwind into the installer host, which is C code: the export
 // fails the way the host sees every failure (nothing more is pushed, nothing
@@ -68,8 +66,8 @@ extern "C" {
 void InitInstall(HWND, int stringSize, wchar_t* variables, StackEntry** stackTop, void*) {
   hostCall("InitInstall", [&] {
     store(stringSize, variables, stackTop);
-    const std::u16string dataFolder = stagehand::dataFolderPath(roamingAppData());
-    context.push(dataFolder);
+    const std::u16string data = dataFolder();
+    context.push(data);
     const RTL_OSVERSIONINFOEXW version = common::trueSystemVersion();
     context.pushNumber(static_cast<int>(version.dwMajorVersion));
     context.pushNumber(static_cast<int>(version.dwMinorVersion));
@@ -77,14 +75,19 @@ void InitInstall(HWND, int stringSize, wchar_t* variables, StackEntry** stackTop
     // A second call in the same load keeps what an earlier one set.
     options = stagehand::parseInstallerOptions(common::commandLineTokens(), std::move(options));
     if (options.delayMs > 0) Sleep(static_cast<DWORD>(options.delayMs));
-    if (options.clearFirst) stagehand::removeTree(common::toWide(dataFolder));
+    if (options.clearFirst) stagehand::removeTree(common::toWide(data));
   });
 }
 
+// StartProgram: starts the launcher from the installation folder ($R0, or
+// the argument on the stack) and pushes the log line that says how.
 void StartProgram(HWND, int stringSize, wchar_t* variables, StackEntry** stackTop, void*) {
   hostCall("StartProgram", [&] {
-    if (options.installOnly) return;
     store(stringSize, variables, stackTop);
+    if (options.installOnly) {
+      context.push(u"not started: --install-only");
+      return;
+    }
     std::u16string installFolder;
     if (const char16_t* folder = context.variable(stagehand::kInstallFolderVariable)) {
       installFolder.assign(folder, std::char_traits<char16_t>::length(folder));
@@ -95,16 +98,8 @@ void StartProgram(HWND, int stringSize, wchar_t* variables, StackEntry** stackTo
     GetModuleFileNameW(nullptr, installer, MAX_PATH);
     std::wstring commandLine = common::toWide(
         stagehand::launcherCommandLine(installFolder, common::fromWide(installer), options.runArg));
-    const std::wstring folder = common::toWide(installFolder);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                       &process)) {
-      // Nobody waits for the launcher: let go of its handles at once.
-      common::UniqueHandle processHandle(process.hProcess);
-      common::UniqueHandle threadHandle(process.hThread);
-    }
+    // Never with the installer's elevation: as the desktop user, with that user's normal rights.
+    context.push(stagehand::DesktopUser().start(commandLine, common::toWide(installFolder), nullptr));
   });
 }
 
@@ -136,7 +131,19 @@ void EndFolderPrograms(HWND, int stringSize, wchar_t* variables, StackEntry** st
 void RemoveDataFolder(HWND, int stringSize, wchar_t* variables, StackEntry** stackTop, void*) {
   hostCall("RemoveDataFolder", [&] {
     store(stringSize, variables, stackTop);
-    stagehand::removeTree(common::toWide(stagehand::dataFolderPath(roamingAppData())));
+    stagehand::removeTree(common::toWide(dataFolder()));
+  });
+}
+
+// PerUserAccount: pushes the desktop user's start-menu programs folder, then
+// that account's SID (its keys are below HKEY_USERS\<SID>), where a per-user
+// installation of that user lies.
+void PerUserAccount(HWND, int stringSize, wchar_t* variables, StackEntry** stackTop, void*) {
+  hostCall("PerUserAccount", [&] {
+    store(stringSize, variables, stackTop);
+    const stagehand::DesktopUser user;
+    context.push(user.folder(CSIDL_PROGRAMS));
+    context.push(user.perUserAccount());
   });
 }
 

@@ -23,7 +23,7 @@ namespace {
 
 using e2e::exists;
 using e2e::kGenerous;
-using e2e::userValue;
+using e2e::machineValue;
 
 const std::wstring kSetup = e2e::windowsPath(SETUP_EXE);
 const std::wstring kTitle = L"Tavaro " PRODUCT_VERSION_W;
@@ -155,6 +155,9 @@ TEST_F(InstallerPages, InstallThroughThePagesThenUninstallFromTheEntry) {
   HWND edit = waitControl(main, kFolderEdit);
   ASSERT_NE(edit, nullptr);
   seePage(main, lang.folder, L"folder");
+  // Program Files, or the folder an earlier installation chose.
+  const std::wstring remembered = machineValue(L"Software\\Tavaro", L"InstallDir");
+  EXPECT_EQ(textOf(edit), remembered == L"<none>" ? e2e::defaultInstallFolder() : remembered);
   SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
   EXPECT_EQ(textOf(edit), folder);
   press(main, kNext);
@@ -168,12 +171,12 @@ TEST_F(InstallerPages, InstallThroughThePagesThenUninstallFromTheEntry) {
 
   EXPECT_TRUE(exists(folder + L"\\Bin\\tavaro.exe"));
   EXPECT_TRUE(exists(folder + L"\\uninstall.exe"));
-  EXPECT_EQ(userValue(L"Software\\Tavaro", L"InstallDir"), folder);
+  EXPECT_EQ(machineValue(L"Software\\Tavaro", L"InstallDir"), folder);
   EXPECT_EQ(common::programsRunningFrom(folder).size(), 0u);  // "Run Tavaro" was unticked
 
   // As the Apps list runs it: its UninstallString, with the pages.
   const std::wstring entry = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tavaro";
-  const std::wstring command = userValue(entry.c_str(), L"UninstallString");
+  const std::wstring command = machineValue(entry.c_str(), L"UninstallString");
   ASSERT_EQ(command, L"\"" + folder + L"\\uninstall.exe\"");
   e2e::Process uninstall = e2e::start(command.substr(1, command.size() - 2), L"");
   ASSERT_TRUE(uninstall.handle);
@@ -195,7 +198,7 @@ TEST_F(InstallerPages, InstallThroughThePagesThenUninstallFromTheEntry) {
   EXPECT_EQ(e2e::waitExit(process.get(), kGenerous), std::optional<DWORD>(0u));
   for (DWORD waited = 0; exists(folder) && waited < kGenerous; waited += 100) Sleep(100);
   EXPECT_FALSE(exists(folder));
-  EXPECT_EQ(userValue(entry.c_str(), L"UninstallString"), L"<none>");
+  EXPECT_EQ(machineValue(entry.c_str(), L"UninstallString"), L"<none>");
   EXPECT_GE(brandingSeen, 2);  // the folder page's and the uninstaller's confirmation's at least
 }
 
@@ -204,7 +207,7 @@ TEST_F(InstallerPages, InstallThroughThePagesThenUninstallFromTheEntry) {
 // 1 and nothing is installed or remembered. The welcome page names the
 // product and its version, its branding line too.
 TEST_F(InstallerPages, CancelOnTheFolderPageLeavesNothing) {
-  const std::wstring before = userValue(L"Software\\Tavaro", L"InstallDir");
+  const std::wstring before = machineValue(L"Software\\Tavaro", L"InstallDir");
   const std::wstring folder = e2e::tempPath(L"Tavaro Cancelled");
   e2e::Process setup = e2e::start(kSetup, L"");
   ASSERT_TRUE(setup.handle);
@@ -231,7 +234,7 @@ TEST_F(InstallerPages, CancelOnTheFolderPageLeavesNothing) {
   PostMessageW(question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
   EXPECT_EQ(e2e::waitExit(setup.handle.get(), kGenerous), std::optional<DWORD>(1u));
   EXPECT_FALSE(exists(folder));
-  EXPECT_EQ(userValue(L"Software\\Tavaro", L"InstallDir"), before);
+  EXPECT_EQ(machineValue(L"Software\\Tavaro", L"InstallDir"), before);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "tests/e2e/installer_win.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstring>
 
@@ -17,11 +18,11 @@ std::wstring setupLogPath() {
 
 }  // namespace
 
-std::wstring userValue(const std::wstring& key, const wchar_t* name) {
+std::wstring registryValue(HKEY root, const std::wstring& key, const wchar_t* name) {
   wchar_t text[1024] = {};
   DWORD size = sizeof text;
   DWORD type = 0;
-  if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, text, &size) !=
+  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, text, &size) !=
       ERROR_SUCCESS) {
     return L"<none>";
   }
@@ -29,6 +30,12 @@ std::wstring userValue(const std::wstring& key, const wchar_t* name) {
   DWORD number = 0;
   std::memcpy(&number, text, sizeof number);
   return std::to_wstring(number);
+}
+
+std::wstring defaultInstallFolder() {
+  wchar_t programs[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programs);
+  return std::wstring(programs) + L"\\Tavaro";
 }
 
 SetupLog::SetupLog() : start_(readFile(setupLogPath()).size()) {}

@@ -25,7 +25,7 @@ using e2e::ownPid;
 using e2e::exists;
 using e2e::RecorderFile;
 using e2e::SetupLog;
-using e2e::userValue;
+using e2e::machineValue;
 
 const std::wstring kTavaro = e2e::windowsPath(TAVARO_EXE);
 const std::wstring kSetup = e2e::windowsPath(SETUP_EXE);
@@ -163,17 +163,18 @@ std::set<std::wstring> namesIn(const std::wstring& folder) {
   return names;
 }
 
-bool userKeyExists(const wchar_t* key) {
+bool keyExists(HKEY root, const wchar_t* key) {
   UniqueHKey opened;
-  return RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
+  return RegOpenKeyExW(root, key, 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
 }
 
 const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tavaro";
 const wchar_t kSettingsKey[] = L"Software\\Tavaro";
 
-std::wstring shortcutPath() {
+// The start menu's shortcut: all users' (CSIDL_COMMON_PROGRAMS) or the user's own (CSIDL_PROGRAMS).
+std::wstring shortcutPath(int programsFolder = CSIDL_COMMON_PROGRAMS) {
   wchar_t programs[MAX_PATH] = {};
-  SHGetFolderPathW(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs);
+  SHGetFolderPathW(nullptr, programsFolder, nullptr, SHGFP_TYPE_CURRENT, programs);
   return std::wstring(programs) + L"\\Tavaro\\Tavaro.lnk";
 }
 
@@ -213,7 +214,7 @@ TEST(InstallerScenario, InstallUpdateInPlaceAndUninstall) {
   EXPECT_EQ(namesIn(folder + L"\\Bin"), (std::set<std::wstring>{L"tavaro.exe", L"update.exe", L"linkwarden.exe",
                                                                  L"kickoff.exe", L"sentinel.exe", L"ui.dll",
                                                                  L"client.exe"}));
-  EXPECT_EQ(userValue(kSettingsKey, L"InstallDir"), folder);
+  EXPECT_EQ(machineValue(kSettingsKey, L"InstallDir"), folder);
   const std::pair<const wchar_t*, std::wstring> entry[] = {
       {L"DisplayName", L"Tavaro"},
       {L"DisplayVersion", L"" PRODUCT_VERSION},
@@ -224,8 +225,8 @@ TEST(InstallerScenario, InstallUpdateInPlaceAndUninstall) {
       {L"QuietUninstallString", L"\"" + folder + L"\\uninstall.exe\" /S"},
       {L"NoModify", L"1"},
       {L"NoRepair", L"1"}};
-  for (const auto& [name, value] : entry) EXPECT_EQ(userValue(kUninstallKey, name), value) << narrow(name);
-  const std::wstring size = userValue(kUninstallKey, L"EstimatedSize");  // in KiB
+  for (const auto& [name, value] : entry) EXPECT_EQ(machineValue(kUninstallKey, name), value) << narrow(name);
+  const std::wstring size = machineValue(kUninstallKey, L"EstimatedSize");  // in KiB
   EXPECT_TRUE(size != L"<none>" && size != L"0") << narrow(size);
   EXPECT_TRUE(exists(shortcutPath()));
   // The plug-in's values reach the installer: the data folder and the system's version.
@@ -241,9 +242,7 @@ TEST(InstallerScenario, InstallUpdateInPlaceAndUninstall) {
       << log.text();
 
   // The updater starts the installer it put in place as "INSTALLER" "--delay=1" "--runarg=update".
-  wchar_t local[MAX_PATH] = {};
-  SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
-  const std::wstring defaultLauncher = std::wstring(local) + L"\\Tavaro\\Bin\\tavaro.exe";
+  const std::wstring defaultLauncher = e2e::defaultInstallFolder() + L"\\Bin\\tavaro.exe";
   const ULONGLONG defaultBefore = lastWrite(defaultLauncher);
   const std::wstring kept = e2e::tempPath(L"kept-setup") + L".exe";
   ASSERT_TRUE(CopyFileW(kSetup.c_str(), kept.c_str(), FALSE));
@@ -252,6 +251,10 @@ TEST(InstallerScenario, InstallUpdateInPlaceAndUninstall) {
   EXPECT_EQ(client.latest("startReason"), "update") << client.record();
   EXPECT_EQ(client.latest("program"), narrow(folder) + "\\Bin\\tavaro.exe");
   EXPECT_EQ(client.latest("loaderPath"), narrow(kept));
+  // Wine has no shell window, and every token of it is elevated with a non-elevated twin.
+  EXPECT_NE(log.text().find("the launcher: no desktop shell: started with the installer's non-elevated twin token"),
+            std::string::npos)
+      << log.text();
   EXPECT_EQ(lastWrite(defaultLauncher), defaultBefore);  // no second copy in the default folder
   DeleteFileW(kept.c_str());
 
@@ -261,10 +264,66 @@ TEST(InstallerScenario, InstallUpdateInPlaceAndUninstall) {
   std::ofstream(keep.c_str()) << "user data";
   ASSERT_TRUE(uninstallQuietly(folder));
   EXPECT_FALSE(exists(shortcutPath()));
-  EXPECT_FALSE(userKeyExists(kUninstallKey));
-  EXPECT_FALSE(userKeyExists(kSettingsKey));
+  EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kSettingsKey));
   EXPECT_EQ(e2e::readFile(keep), "user data");
   DeleteFileW(keep.c_str());
+}
+
+// An installation of earlier versions: per user, in "%LOCALAPPDATA%\\Tavaro",
+// its entries below HKEY_CURRENT_USER and its shortcut in the user's start
+// menu, its launcher running. A silent install without a folder puts the
+// product into Program Files with its entries below HKEY_LOCAL_MACHINE and
+// moves the old one: its launcher ended, its files, entries and shortcut
+// gone, the data folder kept.
+TEST(InstallerScenario, PerMachineInstallMovesAPerUserInstallation) {
+  ClientEnvironment client;
+  SetupLog log;
+  wchar_t local[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
+  const std::wstring old = std::wstring(local) + L"\\Tavaro";
+  const std::wstring built = kTavaro.substr(0, kTavaro.find_last_of(L'\\'));
+  CreateDirectoryW(old.c_str(), nullptr);
+  CreateDirectoryW((old + L"\\Bin").c_str(), nullptr);
+  CreateDirectoryW((old + L"\\log").c_str(), nullptr);
+  for (const wchar_t* name : {L"tavaro.exe", L"ui.dll", L"client.exe"}) {
+    ASSERT_TRUE(CopyFileW((built + L"\\" + name).c_str(), (old + L"\\Bin\\" + name).c_str(), FALSE));
+  }
+  for (const wchar_t* name : {L"Bin\\update.exe", L"Bin\\linkwarden.exe", L"Bin\\kickoff.exe", L"Bin\\sentinel.exe",
+                              L"uninstall.exe", L"log\\update-1.log"}) {
+    std::ofstream((old + L"\\" + name).c_str()) << "of the per-user installation";
+  }
+  const std::wstring oldShortcut = shortcutPath(CSIDL_PROGRAMS);
+  CreateDirectoryW(oldShortcut.substr(0, oldShortcut.find_last_of(L'\\')).c_str(), nullptr);
+  std::ofstream(oldShortcut.c_str()) << "shortcut";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"InstallDir", REG_SZ, old.c_str(),
+                            static_cast<DWORD>((old.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kUninstallKey, L"DisplayName", REG_SZ, L"Tavaro", 14), ERROR_SUCCESS);
+  const std::wstring data = roamingAppData() + L"\\tavarovideo\\V14";
+  CreateDirectoryW((roamingAppData() + L"\\tavarovideo").c_str(), nullptr);
+  CreateDirectoryW(data.c_str(), nullptr);
+  std::ofstream((data + L"\\settings.ini").c_str()) << "the user's";
+  client.closeAfter(120000);  // the old product runs until it is asked to close
+  e2e::Process running = e2e::start(old + L"\\Bin\\tavaro.exe", L"");
+  ASSERT_TRUE(client.startedUi(running.pid));
+
+  ASSERT_EQ(runSetup(L"--install-only --wait=5 /S"), 0u) << log.text();
+  const std::wstring folder = e2e::defaultInstallFolder();
+  EXPECT_TRUE(exists(folder + L"\\Bin\\linkwarden.exe"));
+  EXPECT_EQ(machineValue(kSettingsKey, L"InstallDir"), folder);
+  EXPECT_EQ(machineValue(kUninstallKey, L"UninstallString"), L"\"" + folder + L"\\uninstall.exe\"");
+  EXPECT_TRUE(exists(shortcutPath()));
+  EXPECT_TRUE(e2e::waitExit(running.handle.get(), 0).has_value());
+  EXPECT_FALSE(exists(old)) << log.text();
+  EXPECT_FALSE(exists(oldShortcut));
+  EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kSettingsKey));
+  EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUninstallKey));
+  EXPECT_NE(log.text().find("moving the per-user installation in " + narrow(old)), std::string::npos) << log.text();
+  EXPECT_NE(log.text().find("\r\nremoved the per-user installation\r\n"), std::string::npos) << log.text();
+  EXPECT_EQ(e2e::readFile(data + L"\\settings.ini"), "the user's");
+  DeleteFileW((data + L"\\settings.ini").c_str());
+  EXPECT_TRUE(uninstallQuietly(folder));
 }
 
 // The update run while the product runs from the installation: the
