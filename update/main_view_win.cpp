@@ -1,5 +1,7 @@
 #include "update/main_view_win.h"
 
+#include <shellapi.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -7,6 +9,7 @@
 #include "common/unique_handle_win.h"
 #include "common/wide_win.h"
 #include "update/window_sink_win.h"
+#include "veneer/core/toolkit_log.h"
 #include "veneer/xml/xml_names.h"
 
 namespace update {
@@ -100,8 +103,14 @@ bool MainView::OnCommand(int id, std::u16string_view) {
       DestroyWindow(Handle());
       return true;
     case CommandAction::kStartInstallerAndClose:
-      StartInstaller();
-      DestroyWindow(Handle());
+      // An installer that did not start leaves the window open and says so:
+      // closing would look as if the update went on.
+      if (StartInstaller()) {
+        DestroyWindow(Handle());
+      } else {
+        pages_.OnUpdateError(app_.GetTranslator().Translate(u"{start fail}", u"rt.msg").c_str());
+        relayoutPage();
+      }
       return true;
     case CommandAction::kNone:
       return false;
@@ -109,21 +118,62 @@ bool MainView::OnCommand(int id, std::u16string_view) {
   return false;
 }
 
-void MainView::StartInstaller() {
-  if (args_ == nullptr) return;
-  const std::optional<InstallerLaunch> launch = InstallerLaunchFor(args_->rppath);
-  if (!launch) return;
-  std::wstring commandLine = common::toWide(launch->commandLine);  // CreateProcessW may write to it
-  const std::wstring folder = common::toWide(launch->folder);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  // Whether it starts is not reported: the window closes either way.
-  if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                     folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
+namespace {
+
+class SystemInstallerStart final : public InstallerStartPort {
+ public:
+  explicit SystemInstallerStart(HWND owner) : owner_(owner) {}
+
+  std::uint32_t createProcess(const InstallerLaunch& launch) override {
+    std::wstring commandLine = common::toWide(launch.commandLine);  // CreateProcessW may write to it
+    const std::wstring folder = common::toWide(launch.folder);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
+      return GetLastError();
+    }
     common::UniqueHandle processHandle(process.hProcess);
     common::UniqueHandle threadHandle(process.hThread);
+    return 0;
   }
+
+  // The installer's manifest asks for administrator rights: the shell shows
+  // the consent prompt, owned by the window.
+  std::uint32_t shellExecute(const InstallerLaunch& launch) override {
+    const std::wstring program = common::toWide(launch.program);
+    const std::wstring parameters = common::toWide(launch.parameters);
+    const std::wstring folder = common::toWide(launch.folder);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    info.hwnd = owner_;
+    info.lpFile = program.c_str();
+    info.lpParameters = parameters.c_str();
+    info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&info)) return GetLastError();
+    return 0;
+  }
+
+ private:
+  HWND owner_;
+};
+
+}  // namespace
+
+bool MainView::StartInstaller() {
+  if (args_ == nullptr) return false;
+  const std::optional<InstallerLaunch> launch = InstallerLaunchFor(args_->rppath);
+  if (!launch) {
+    veneer::ToolkitWarning("the installer could not be started: its path is too long");
+    return false;
+  }
+  SystemInstallerStart system(Handle());
+  const InstallerStart start = StartNewInstaller(*launch, system);
+  veneer::ToolkitWarning(start.logLine);
+  return start.started;
 }
 
 void MainView::OnDisplayChange(int dpi) {

@@ -57,7 +57,8 @@ class MainView final : public veneer::VHostWnd {
                             std::int32_t lParam);
   // Rescales, resizes and centres the window for the display's `dpi`.
   void OnDisplayChange(int dpi);
-  void StartInstaller();
+  // Starts the new installer; false (logged) when it did not start.
+  bool StartInstaller();
   // What the window shows: the page, the bar's fill and percentage, the error text.
   struct Shown {
     int page = -1;

@@ -83,7 +83,34 @@ std::optional<InstallerLaunch> InstallerLaunchFor(std::u16string_view rppath) {
   InstallerLaunch launch;
   launch.commandLine = u"\"" + std::u16string(rppath) + u"\" \"--delay=1\" \"--runarg=update\"";
   launch.folder = FolderOf(rppath);
+  launch.program = rppath;
+  launch.parameters = u"\"--delay=1\" \"--runarg=update\"";
   return launch;
+}
+
+InstallerStart StartNewInstaller(const InstallerLaunch& launch, InstallerStartPort& port) {
+  InstallerStart start;
+  start.error = port.createProcess(launch);
+  if (start.error == 0) {
+    start.started = true;
+    start.logLine = "the installer started";
+    return start;
+  }
+  if (start.error != kElevationRequired) {
+    start.logLine = "the installer could not be started (error " + std::to_string(start.error) + ")";
+    return start;
+  }
+  start.error = port.shellExecute(launch);
+  start.started = start.error == 0;
+  if (start.started) {
+    start.logLine = "the installer needs elevation: started through the shell";
+  } else if (start.error == kStartCancelled) {
+    start.logLine = "the installer needs elevation and the consent prompt was declined";
+  } else {
+    start.logLine = "the installer needs elevation and the shell could not start it (error " +
+                    std::to_string(start.error) + ")";
+  }
+  return start;
 }
 
 int ScaleForDpi(int dpi) {

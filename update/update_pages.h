@@ -54,8 +54,29 @@ CommandAction ActionForCommand(int id);
 struct InstallerLaunch {
   std::u16string commandLine;
   std::u16string folder;
+  std::u16string program;     // rppath, for the shell's start
+  std::u16string parameters;  // the command line after the program
 };
 std::optional<InstallerLaunch> InstallerLaunchFor(std::u16string_view rppath);
+
+// How the window starts the installer: as a program; where the system
+// answers that it needs elevation, through the shell, whose consent prompt
+// asks for it. Each returns 0 when the installer started, else the system's error.
+class InstallerStartPort {
+ public:
+  virtual ~InstallerStartPort() = default;
+  virtual std::uint32_t createProcess(const InstallerLaunch& launch) = 0;
+  virtual std::uint32_t shellExecute(const InstallerLaunch& launch) = 0;
+};
+inline constexpr std::uint32_t kElevationRequired = 740;  // ERROR_ELEVATION_REQUIRED
+inline constexpr std::uint32_t kStartCancelled = 1223;    // ERROR_CANCELLED: the consent prompt was declined
+
+struct InstallerStart {
+  bool started = false;
+  std::uint32_t error = 0;  // of the last attempt
+  std::string logLine;
+};
+InstallerStart StartNewInstaller(const InstallerLaunch& launch, InstallerStartPort& port);
 
 // The window's scale for a screen of `dpi` dots per inch: 100, 125, 150 or 200.
 int ScaleForDpi(int dpi);

@@ -301,6 +301,24 @@ TEST_F(UpdateDownloadTest, DoneStartsTheNewInstaller) {
   EXPECT_EQ(recorded, "show=99 args=\"--delay=1\" \"--runarg=update\" cwd=" + folder + "\n");
   // The old installer was not signed: the download went through unverified, and the log says so.
   EXPECT_NE(readFile(folder_ + L"\\log\\update-0.log").find("the download was not verified"), std::string::npos);
+
+  // An installer that does not start (gone before "Done") leaves the window
+  // open on the error page with its message; the log says why.
+  run = runUpdate(base_ + L"file/record_args.exe", L"us", folder_ + L"\\dl\\setup.exe");
+  ASSERT_EQ(run.page, UpdaterPage::kFinished);
+  ASSERT_TRUE(DeleteFileW(oldInstaller_.c_str()));
+  click(run.window, kDoneButton);
+  for (int i = 0; i < 100 && updaterPageOf(run.window) != UpdaterPage::kError; ++i) Sleep(50);
+  EXPECT_EQ(updaterPageOf(run.window), UpdaterPage::kError);
+  EXPECT_FALSE(waitExit(run.process.handle.get(), 0).has_value());
+  if (screen_) {
+    Sleep(200);
+    run.last = captureWindow(run.window);
+    expectErrorText(run, u"Installer did not start, please update again.");
+  }
+  finish(run, L"update-start-fail.bmp", false);
+  EXPECT_NE(readFile(folder_ + L"\\log\\update-0.log").find("the installer could not be started (error 2)"),
+            std::string::npos);
 }
 
 // A signed installer is replaced only by a download of the same publisher,

@@ -143,7 +143,44 @@ TEST(UpdateWindowRulesTest, InstallerLaunch) {
   ASSERT_TRUE(launch);
   EXPECT_EQ(launch->commandLine, u"\"C:\\Program Files\\App\\setup.exe\" \"--delay=1\" \"--runarg=update\"");
   EXPECT_EQ(launch->folder, u"C:\\Program Files\\App");
+  EXPECT_EQ(launch->program, u"C:\\Program Files\\App\\setup.exe");
+  EXPECT_EQ(launch->parameters, u"\"--delay=1\" \"--runarg=update\"");
   EXPECT_FALSE(InstallerLaunchFor(std::u16string(260, u'x')));
+}
+
+// The system's answers to the installer's start (the consent prompt only
+// exists on Windows): only "needs elevation" goes on to the shell.
+TEST(UpdateWindowRulesTest, InstallerStartAnswers) {
+  struct Port : InstallerStartPort {
+    std::uint32_t created, shell;
+    int shellCalls = 0;
+    Port(std::uint32_t c, std::uint32_t s) : created(c), shell(s) {}
+    std::uint32_t createProcess(const InstallerLaunch&) override { return created; }
+    std::uint32_t shellExecute(const InstallerLaunch&) override { return ++shellCalls, shell; }
+  };
+  const InstallerLaunch launch = *InstallerLaunchFor(u"C:\\dl\\setup.exe");
+  struct Case {
+    std::uint32_t created, shell;
+    bool started;
+    int shellCalls;
+    std::uint32_t error;
+    const char* log;
+  } cases[] = {
+      {0, 5, true, 0, 0, "the installer started"},
+      {kElevationRequired, 0, true, 1, 0, "the installer needs elevation: started through the shell"},
+      {kElevationRequired, kStartCancelled, false, 1, kStartCancelled,
+       "the installer needs elevation and the consent prompt was declined"},
+      {kElevationRequired, 5, false, 1, 5, "the installer needs elevation and the shell could not start it (error 5)"},
+      {2, 0, false, 0, 2, "the installer could not be started (error 2)"},
+  };
+  for (const Case& c : cases) {
+    Port port(c.created, c.shell);
+    const InstallerStart start = StartNewInstaller(launch, port);
+    EXPECT_EQ(start.started, c.started) << c.log;
+    EXPECT_EQ(port.shellCalls, c.shellCalls) << c.log;
+    EXPECT_EQ(start.error, c.error) << c.log;
+    EXPECT_EQ(start.logLine, c.log);
+  }
 }
 
 TEST(UpdateWindowRulesTest, ScaleSteps) {
