@@ -1,10 +1,8 @@
 // The download's DLLs (and theirs: sockets, crypto) load when the worker
-// first calls them, not before the window can paint; the shell only for an
-// installer that needs elevation. The updater links none
+// first calls them, not before the window can paint. The updater links none
 // of their import libraries: these slots are its imports of them.
 #include <windows.h>
 
-#include <shellapi.h>
 #include <softpub.h>
 #include <wincrypt.h>
 #include <wininet.h>
@@ -25,4 +23,3 @@ TAVARO_LAZY_IMPORT(L"crypt32.dll", CertFreeCertificateContext, 4, FALSE)
 TAVARO_LAZY_IMPORT(L"crypt32.dll", CryptMsgClose, 4, FALSE)
 TAVARO_LAZY_IMPORT(L"crypt32.dll", CryptMsgGetParam, 20, FALSE)
 TAVARO_LAZY_IMPORT(L"crypt32.dll", CryptQueryObject, 44, FALSE)
-TAVARO_LAZY_IMPORT(L"shell32.dll", ShellExecuteExW, 4, FALSE)
