@@ -2,6 +2,7 @@
 // length, chunk sizes, read failures, write limits and replacement failures.
 // Whatever happens, the messages are well formed and the installer is either
 // untouched or the whole body.
+#include <algorithm>
 #include <string>
 
 #include "fuzz/fuzz_input.h"
@@ -38,6 +39,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     http.chunks.push_back(std::move(chunk));
   }
   if (!(flags & 128)) http.length = (flags & 64) ? body.size() + (input.number() % 3) - 1 : body.size();
+  // Later attempts, answered as a server would: refused or errors, the
+  // whole body with 200, or with 206 the bytes from some point on, which the
+  // Content-Range names truly; any of them may break off.
+  http.proxy = input.byte() & 1;
+  for (std::size_t n = input.byte() % 4; n > 0 && !input.empty(); --n) {
+    update::testing::FakeResponse answer;
+    const std::uint8_t kind = input.byte();
+    answer.opened = static_cast<update::OpenResult>(kind % 3);
+    answer.status = (kind & 8) ? 206 : (kind & 16) ? 503 : 200;
+    if (kind & 64) answer.retryAfter = u"0";
+    const std::size_t from = (answer.status == 206 && !body.empty()) ? input.number() % body.size() : 0;
+    if (answer.status == 206) {
+      const auto text = [](std::size_t v) {
+        const std::string digits = std::to_string(v);
+        return std::u16string(digits.begin(), digits.end());
+      };
+      answer.contentRange = u"bytes " + text(from) + u"-" + text(body.size() - 1) + u"/" + text(body.size());
+    }
+    answer.length = body.size() - from;
+    const std::size_t end = (kind & 32) ? from + (body.size() - from) / 2 : body.size();
+    for (std::size_t at = from; at < end; at += update::kChunkSize) {
+      answer.chunks.push_back(body.substr(at, std::min<std::size_t>(update::kChunkSize, end - at)));
+    }
+    answer.readFailsAtEnd = kind & 128;
+    http.later.push_back(std::move(answer));
+  }
 
   const int result = update::RunUpdateWorker(args, update::WorkerPorts{http, files, sink, signatures, [](std::u16string_view k) {
                                                                          return std::u16string(k);

@@ -1,22 +1,93 @@
 #include "update/http_session_win.h"
 
+#include <iterator>
 #include <string>
 
 #include "common/wide_win.h"
+#include "update/transfer_rules.h"
 
 namespace update {
 
-bool WinInetSession::open(std::u16string_view url) {
-  // No agent, the system's proxy configuration, no proxy or bypass list, no flags.
-  session_.reset(InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-  if (!session_) return false;
-  const std::wstring target = common::toWide(url);
-  request_.reset(InternetOpenUrlW(session_.get(), target.c_str(), nullptr, 0, kRequestFlags, 0));
-  if (!request_) {
-    session_.reset();
-    return false;
+namespace {
+
+// The errors of a connection that could not be made, to the server or to the proxy.
+bool noConnection(DWORD error) {
+  switch (error) {
+    case ERROR_INTERNET_CANNOT_CONNECT:
+    case ERROR_INTERNET_TIMEOUT:
+    case ERROR_INTERNET_NAME_NOT_RESOLVED:
+    case ERROR_INTERNET_CONNECTION_ABORTED:
+    case ERROR_INTERNET_CONNECTION_RESET:
+      return true;
+    default:
+      return false;
   }
-  return true;
+}
+
+}  // namespace
+
+OpenResult WinInetSession::open(const HttpRequest& request) {
+  close();
+  const std::wstring url = common::toWide(request.url);
+  wchar_t host[256] = {};
+  wchar_t path[2048] = {};
+  wchar_t extra[2048] = {};
+  URL_COMPONENTSW parts{};
+  parts.dwStructSize = sizeof parts;
+  parts.lpszHostName = host;
+  parts.dwHostNameLength = static_cast<DWORD>(std::size(host));
+  parts.lpszUrlPath = path;
+  parts.dwUrlPathLength = static_cast<DWORD>(std::size(path));
+  parts.lpszExtraInfo = extra;
+  parts.dwExtraInfoLength = static_cast<DWORD>(std::size(extra));
+  if (!InternetCrackUrlW(url.c_str(), 0, 0, &parts) ||
+      (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)) {
+    return OpenResult::kFailed;
+  }
+  // No agent, the system's proxy configuration (or none), no proxy or bypass list, no flags.
+  session_.reset(InternetOpenW(nullptr, request.direct ? INTERNET_OPEN_TYPE_DIRECT : INTERNET_OPEN_TYPE_PRECONFIG,
+                               nullptr, nullptr, 0));
+  if (!session_) return OpenResult::kFailed;
+  // A connection that gives no byte for kStallMs ends the read. The
+  // connection handle passes the timeouts on to its requests (Wine ignores
+  // them set on a request that is already open).
+  DWORD stall = kStallMs;
+  InternetSetOptionW(session_.get(), INTERNET_OPTION_CONNECT_TIMEOUT, &stall, sizeof stall);
+  InternetSetOptionW(session_.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &stall, sizeof stall);
+  connection_.reset(InternetConnectW(session_.get(), host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+  if (!connection_) return OpenResult::kFailed;
+  InternetSetOptionW(connection_.get(), INTERNET_OPTION_CONNECT_TIMEOUT, &stall, sizeof stall);
+  InternetSetOptionW(connection_.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &stall, sizeof stall);
+  const std::wstring object = std::wstring(path) + extra;
+  const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0;
+  request_.reset(HttpOpenRequestW(connection_.get(), L"GET", object.c_str(), nullptr, nullptr, nullptr,
+                                  kRequestFlags | secure, 0));
+  if (!request_) return OpenResult::kFailed;
+  const std::wstring range =
+      request.from > 0 ? L"Range: bytes=" + std::to_wstring(request.from) + L"-\r\n" : std::wstring();
+  if (!HttpSendRequestW(request_.get(), range.empty() ? nullptr : range.c_str(), static_cast<DWORD>(range.size()),
+                        nullptr, 0)) {
+    const DWORD error = GetLastError();
+    return noConnection(error) ? OpenResult::kNoConnection : OpenResult::kFailed;
+  }
+  return OpenResult::kOpened;
+}
+
+bool WinInetSession::viaProxy() {
+  if (!session_) return false;
+  // INTERNET_PROXY_INFO followed by its strings.
+  alignas(INTERNET_PROXY_INFO) unsigned char buffer[4096] = {};
+  DWORD size = sizeof buffer;
+  if (!InternetQueryOptionW(session_.get(), INTERNET_OPTION_PROXY, buffer, &size)) return false;
+  return reinterpret_cast<const INTERNET_PROXY_INFO*>(buffer)->dwAccessType == INTERNET_OPEN_TYPE_PROXY;
+}
+
+std::optional<std::u16string> WinInetSession::header(HttpHeader which) {
+  wchar_t text[256] = {};
+  DWORD size = sizeof text - sizeof(wchar_t);
+  const DWORD query = which == HttpHeader::kContentRange ? HTTP_QUERY_CONTENT_RANGE : HTTP_QUERY_RETRY_AFTER;
+  if (!request_ || !HttpQueryInfoW(request_.get(), query, text, &size, nullptr)) return std::nullopt;
+  return common::fromWide(text);
 }
 
 int WinInetSession::statusCode() {
@@ -54,6 +125,7 @@ bool WinInetSession::read(void* buffer, std::uint32_t size, std::uint32_t& got) 
 
 void WinInetSession::close() {
   request_.reset();
+  connection_.reset();
   session_.reset();
 }
 

@@ -11,10 +11,15 @@
 #include "common/lazy_import_win.h"
 
 TAVARO_LAZY_IMPORT(L"wininet.dll", InternetOpenW, 20, nullptr)
-TAVARO_LAZY_IMPORT(L"wininet.dll", InternetOpenUrlW, 24, nullptr)
+TAVARO_LAZY_IMPORT(L"wininet.dll", InternetCrackUrlW, 16, FALSE)
+TAVARO_LAZY_IMPORT(L"wininet.dll", InternetConnectW, 32, nullptr)
+TAVARO_LAZY_IMPORT(L"wininet.dll", HttpOpenRequestW, 32, nullptr)
+TAVARO_LAZY_IMPORT(L"wininet.dll", HttpSendRequestW, 20, FALSE)
 TAVARO_LAZY_IMPORT(L"wininet.dll", InternetReadFile, 16, FALSE)
 TAVARO_LAZY_IMPORT(L"wininet.dll", InternetCloseHandle, 4, FALSE)
 TAVARO_LAZY_IMPORT(L"wininet.dll", HttpQueryInfoW, 20, FALSE)
+TAVARO_LAZY_IMPORT(L"wininet.dll", InternetSetOptionW, 16, FALSE)
+TAVARO_LAZY_IMPORT(L"wininet.dll", InternetQueryOptionW, 16, FALSE)
 // A verification that cannot run is an untrusted file, never a trusted one.
 TAVARO_LAZY_IMPORT(L"wintrust.dll", WinVerifyTrust, 12, TRUST_E_SYSTEM_ERROR)
 TAVARO_LAZY_IMPORT(L"crypt32.dll", CertCloseStore, 8, FALSE)

@@ -5,22 +5,44 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace update {
 
-// One GET request. Blocking; called from the worker thread only.
+// One GET request: the whole file, or its bytes from `from` on (a Range
+// request); through the system's proxy settings unless `direct`.
+struct HttpRequest {
+  std::u16string_view url;
+  std::uint64_t from = 0;
+  bool direct = false;
+};
+
+enum class OpenResult {
+  kOpened,
+  kNoConnection,  // no connection could be made (refused, or no answer), to the server or to the proxy
+  kFailed,        // anything else
+};
+
+enum class HttpHeader { kContentRange, kRetryAfter };
+
+// One request at a time. Blocking; called from the worker thread only.
 class HttpSession {
  public:
   virtual ~HttpSession() = default;
-  // Opens the session (system proxy settings) and the request (no cache on
-  // reading or writing); false when either fails.
-  virtual bool open(std::u16string_view url) = 0;
+  // Opens the session and the request (no cache on reading or writing).
+  virtual OpenResult open(const HttpRequest& request) = 0;
+  // Whether the opened session sends its requests through a proxy.
+  virtual bool viaProxy() = 0;
   // The response's status code; 0 when it cannot be read.
   virtual int statusCode() = 0;
   // The Content-Length header as a number; false when there is none.
   virtual bool contentLength(std::uint64_t& length) = 0;
-  // Up to `size` bytes; false when the read fails, `got` 0 at the end.
+  // A header's text; nothing when the response has none.
+  virtual std::optional<std::u16string> header(HttpHeader which) = 0;
+  // Up to `size` bytes; false when the read fails (no byte for kStallMs
+  // included), `got` 0 at the end.
   virtual bool read(void* buffer, std::uint32_t size, std::uint32_t& got) = 0;
   // Closes the request, then the session.
   virtual void close() = 0;

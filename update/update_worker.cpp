@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/no_throw.h"
+#include "update/transfer_rules.h"
 #include "veneer/core/toolkit_log.h"
 
 namespace update {
@@ -23,18 +24,7 @@ class Worker {
     if (args_.rppath.size() >= kMaxPath || sameFile) {
       return fail(u"{replace fail}", kDone);
     }
-    if (!ports_.http.open(args_.dlurl)) return fail(u"{net error}", kFailed);
-    const int status = ports_.http.statusCode();
-    std::uint64_t length = 0;
-    // An error page is no installer, and a length the window cannot count is refused.
-    if (status < 200 || status > 299 || !ports_.http.contentLength(length) || length > kLargestDownload) {
-      ports_.http.close();
-      return fail(u"{net error}", kFailed);
-    }
-    const auto total = static_cast<std::uint32_t>(length);
-    ports_.sink.downloadProgress(total, 0);
-
-    const int downloaded = download(total);
+    const int downloaded = download();
     if (downloaded != kDone) return downloaded;
     ports_.sink.installStep(3, 0);
     // Checked while the verify page shows; a refused download is not kept
@@ -53,43 +43,176 @@ class Worker {
     return result;
   }
 
-  int download(std::uint32_t total) {
-    std::unique_ptr<FileWriter> file;
+  // How one attempt ended.
+  enum class Outcome {
+    kComplete,    // every announced byte is in the file
+    kRetry,       // worth another attempt (`reason` says why)
+    kFinal,       // not worth another: `errorKey` is shown
+  };
+  struct Attempt {
+    Outcome outcome = Outcome::kRetry;
+    const char16_t* errorKey = u"{net error}";
+    std::string reason;
+    bool noConnection = false;
+    std::optional<std::uint32_t> retryAfterMs;
+  };
+
+  // Attempts until the file is whole, an answer is final, or kAttempts in a
+  // row brought no byte. The bytes already written stay: the next attempt
+  // asks for the rest.
+  int download() {
+    int failures = 0;
+    bool direct = false;
+    bool triedDirect = false;
+    for (int attempt = 1;; ++attempt) {
+      const std::uint32_t before = received_;
+      Attempt a = transfer(direct);
+      ports_.http.close();
+      if (a.outcome == Outcome::kComplete) return finish();
+      if (a.outcome == Outcome::kFinal) {
+        log("attempt " + std::to_string(attempt) + " failed for good: " + a.reason);
+        return fail(a.errorKey, kFailed);
+      }
+      failures = received_ > before ? 1 : failures + 1;
+      // A proxy that does not answer (a client that died leaves the system
+      // proxy on its own port) gets one attempt past it, at once.
+      if (a.noConnection && !direct && !triedDirect && proxied_) {
+        log("attempt " + std::to_string(attempt) + " failed: " + a.reason +
+            "; the proxy does not answer: the next attempt goes direct");
+        direct = triedDirect = true;
+        continue;
+      }
+      if (a.noConnection && direct) direct = false;  // neither way: the proxy settings again
+      if (failures >= kAttempts) {
+        log("attempt " + std::to_string(attempt) + " failed: " + a.reason + "; " + std::to_string(kAttempts) +
+            " attempts in a row brought nothing: giving up");
+        return fail(a.errorKey, kFailed);
+      }
+      const std::uint32_t wait = a.retryAfterMs ? *a.retryAfterMs : BackoffMs(failures, ports_.jitter * static_cast<std::uint32_t>(attempt));
+      log("attempt " + std::to_string(attempt) + " failed: " + a.reason + "; the next in " + std::to_string(wait) +
+          " ms" + (received_ > 0 ? " from byte " + std::to_string(received_) : std::string()));
+      if (ports_.pause) ports_.pause(wait);
+    }
+  }
+
+  Attempt transfer(bool direct) {
+    Attempt a;
+    const bool resuming = file_ != nullptr && received_ > 0;
+    const OpenResult opened = ports_.http.open(HttpRequest{args_.dlurl, resuming ? received_ : 0, direct});
+    proxied_ = proxied_ || (!direct && ports_.http.viaProxy());
+    if (opened != OpenResult::kOpened) {
+      a.noConnection = opened == OpenResult::kNoConnection;
+      a.reason = a.noConnection ? "no connection" : "the request could not be made";
+      return a;
+    }
+    const int status = ports_.http.statusCode();
+    if (status < 200 || status > 299) {
+      a.reason = "the server answered " + std::to_string(status);
+      if (!RetriableStatus(status)) {
+        a.outcome = Outcome::kFinal;
+      } else if (const auto text = ports_.http.header(HttpHeader::kRetryAfter)) {
+        a.retryAfterMs = ParseRetryAfterMs(*text);
+        if (a.retryAfterMs) a.reason += " with Retry-After " + std::to_string(*a.retryAfterMs / 1000) + " s";
+      }
+      return a;
+    }
+    if (resuming && status == 206) {
+      const auto text = ports_.http.header(HttpHeader::kContentRange);
+      const auto range = text ? ParseContentRange(*text) : std::nullopt;
+      if (!range || range->first != received_ || range->total != total_) {
+        a.reason = "the answer to the range request does not go on at byte " + std::to_string(received_);
+        return a;
+      }
+      return receive();
+    }
+    // The whole file: the first answer, or a server that ignored the range.
+    std::uint64_t length = 0;
+    // An error page is no installer, and a length the window cannot count is refused.
+    if (status == 206 || !ports_.http.contentLength(length) || length > kLargestDownload) {
+      a.outcome = Outcome::kFinal;
+      a.reason = status == 206 ? "a range it was not asked for" : "no length the window can count";
+      return a;
+    }
+    if (resuming) log("the server ignored the range: the download starts again");
+    total_ = static_cast<std::uint32_t>(length);
+    received_ = 0;
+    ports_.sink.downloadProgress(total_, 0);
+    if (!startFile()) {
+      a.outcome = Outcome::kFinal;
+      a.errorKey = u"{create file error}";
+      a.reason = "the download's file could not be created";
+      return a;
+    }
+    return receive();
+  }
+
+  bool startFile() {
+    file_.reset();
     if (args_.dlpath.size() < kMaxPath) {
       ports_.files.createFolder(FolderOf(args_.dlpath));
-      file = ports_.files.createFile(args_.dlpath);
+      file_ = ports_.files.createFile(args_.dlpath);
     }
-    if (!file) {
-      ports_.http.close();
-      return fail(u"{create file error}", kFailed);
-    }
-    std::uint32_t received = 0;
-    bool written = true;
+    return file_ != nullptr;
+  }
+
+  // Reads the body into the file until the announced length, the end or a break.
+  Attempt receive() {
+    Attempt a;
     // Each chunk is read straight into a batch that is written kWriteBatch
     // bytes at a time: one write per 2048 bytes cost the download about 4 %
     // (7 us a call under Wine), and a chunk buffer of its own a copy of every byte.
     static_assert(kWriteBatch >= kChunkSize);
-    const auto batch = std::make_unique<unsigned char[]>(kWriteBatch);
+    if (!batch_) batch_ = std::make_unique<unsigned char[]>(kWriteBatch);
     std::uint32_t held = 0;
+    bool readFailed = false;
     for (;;) {
       std::uint32_t got = 0;
-      if (!ports_.http.read(batch.get() + held, kChunkSize, got) || got == 0 || got > kChunkSize) break;
-      received += got;
-      held += got;
-      ports_.sink.downloadProgress(total, received);
-      if (held + kChunkSize > kWriteBatch && !writeOut(*file, batch.get(), held)) {
-        written = false;
+      if (!ports_.http.read(batch_.get() + held, kChunkSize, got)) {
+        readFailed = true;
         break;
       }
+      if (got == 0) break;
+      if (got > kChunkSize || got > total_ - received_) {
+        // More than the server announced: no length to trust, and nothing to resume.
+        a.outcome = Outcome::kFinal;
+        a.errorKey = u"{viryfy fail}";
+        a.reason = "the server sent more than the " + std::to_string(total_) + " bytes it announced";
+        return a;
+      }
+      received_ += got;
+      held += got;
+      ports_.sink.downloadProgress(total_, received_);
+      if (held + kChunkSize > kWriteBatch && !writeOut(*file_, batch_.get(), held)) {
+        a.outcome = Outcome::kFinal;
+        a.errorKey = u"{create file error}";
+        a.reason = "the download's file could not be written";
+        return a;
+      }
     }
-    if (written && !writeOut(*file, batch.get(), held)) written = false;
-    file.reset();
-    ports_.http.close();
-    // A short file on disk or a transfer that ended early must not replace the installer.
-    if (!written) return fail(u"{create file error}", kFailed);
-    if (received != total) return fail(u"{viryfy fail}", kFailed);
+    // What arrived before a break is kept: the next attempt asks for the rest.
+    if (!writeOut(*file_, batch_.get(), held)) {
+      a.outcome = Outcome::kFinal;
+      a.errorKey = u"{create file error}";
+      a.reason = "the download's file could not be written";
+      return a;
+    }
+    if (received_ == total_) {
+      a.outcome = Outcome::kComplete;
+      return a;
+    }
+    // A transfer that ended early must not replace the installer.
+    a.errorKey = u"{viryfy fail}";
+    a.reason = (readFailed ? "the transfer broke after " : "the connection closed after ") +
+               std::to_string(received_) + " of " + std::to_string(total_) + " bytes";
+    return a;
+  }
+
+  int finish() {
+    file_.reset();
     return kDone;
   }
+
+  static void log(const std::string& text) { veneer::ToolkitWarning(text); }
 
   static bool writeOut(FileWriter& file, const unsigned char* batch, std::uint32_t& held) {
     const bool ok = held == 0 || file.write(batch, held);
@@ -139,6 +262,11 @@ class Worker {
 
   const UpdateArgs& args_;
   WorkerPorts& ports_;
+  std::unique_ptr<FileWriter> file_;
+  std::unique_ptr<unsigned char[]> batch_;
+  std::uint32_t total_ = 0;
+  std::uint32_t received_ = 0;
+  bool proxied_ = false;  // an attempt went through a proxy
 };
 
 }  // namespace

@@ -1,6 +1,9 @@
 // The download and replacement worker: fetches `dlurl` into `dlpath` in
 // 2048-byte chunks, puts it in place of `rppath` and reports every step to
-// the window. Runs once, on its own thread; shows nothing itself.
+// the window. A break goes on where the file stopped (a Range request), a
+// refused or lost connection is tried again after a wait, a dead proxy is
+// bypassed once (transfer_rules.h). Runs once, on its own thread; shows
+// nothing itself.
 #pragma once
 
 #include <cstdint>
@@ -37,10 +40,14 @@ struct WorkerPorts {
   UpdateSink& sink;
   SignatureCheck& signatures;
   TranslateMessage translate;
+  // Waits between attempts (none when empty); `jitter` spreads the waits of
+  // many updaters that lost the same server at once.
+  std::function<void(std::uint32_t ms)> pause = {};
+  std::uint32_t jitter = 0;
 };
 
 // 0 once the replacement was reached (done or "{replace fail}"), 1 after a
-// network, file, incomplete-download or signature error, or an exception of a port
+// network, file, incomplete-download (once every attempt failed) or signature error, or an exception of a port
 // (logged as a toolkit warning and shown as "{replace fail}"). Never throws.
 int RunUpdateWorker(const UpdateArgs& args, WorkerPorts ports);
 

@@ -31,9 +31,15 @@ DWORD WINAPI updateWorkerThread(void* parameter) {
         WindowSink sink(start->window);
         WinSignatureCheck signatures;
         veneer::IVTranslatorMgr& translations = *start->translations;
-        result = RunUpdateWorker(start->args, WorkerPorts{http, files, sink, signatures, [&translations](std::u16string_view key) {
-                                                            return translations.Translate(key, u"rt.msg");
-                                                          }});
+        // Updaters that lost the same server at the same moment spread their attempts.
+        LARGE_INTEGER now{};
+        QueryPerformanceCounter(&now);
+        const auto jitter = static_cast<std::uint32_t>(now.QuadPart ^ (now.QuadPart >> 32) ^ GetCurrentProcessId());
+        result = RunUpdateWorker(
+            start->args,
+            WorkerPorts{http, files, sink, signatures,
+                        [&translations](std::u16string_view key) { return translations.Translate(key, u"rt.msg"); },
+                        [](std::uint32_t ms) { Sleep(ms); }, jitter});
       },
       [](const char* what) { veneer::ToolkitWarning(std::string("update worker could not start: ") + what); });
   return static_cast<DWORD>(result);

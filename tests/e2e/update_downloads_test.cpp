@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -201,13 +203,14 @@ class UpdateDownloadTest : public ::testing::Test {
   }
 
   // Starts the updater and waits for the finished or the error page.
-  UpdateRun runUpdate(const std::wstring& url, const std::wstring& lang, const std::wstring& dlpath) {
+  UpdateRun runUpdate(const std::wstring& url, const std::wstring& lang, const std::wstring& dlpath,
+                      DWORD millis = 30000) {
     UpdateRun run;
     run.process = startUpdate(url, lang, dlpath);
     if (!run.process.handle) return run;
     run.window = waitForUpdaterWindow(run.process.pid, kGenerous);
     if (run.window == nullptr) return run;
-    for (int i = 0; i < 600; ++i) {
+    for (DWORD waited = 0; waited < millis; waited += 50) {
       Sleep(50);
       run.page = updaterPageOf(run.window);
       if (run.page == UpdaterPage::kFinished || run.page == UpdaterPage::kError) break;
@@ -358,6 +361,112 @@ TEST_F(UpdateDownloadTest, SignedInstallerTakesOnlyItsPublishersDownload) {
   std::string recorded;
   for (int i = 0; i < 100 && recorded.empty(); ++i, Sleep(100)) recorded = recorder.text();
   EXPECT_EQ(recorded, "show=99 args=\"--delay=1\" \"--runarg=update\"\n");
+}
+
+// Sets the system proxy of HKEY_CURRENT_USER for the test's life, as a
+// client that died leaves it: pointing at its own port, where nothing answers.
+class DeadSystemProxy {
+ public:
+  DeadSystemProxy() {
+    RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, key_.put(), nullptr);
+    DWORD size = sizeof enable_;
+    hadEnable_ = RegQueryValueExW(key_.get(), L"ProxyEnable", nullptr, nullptr, reinterpret_cast<BYTE*>(&enable_),
+                                  &size) == ERROR_SUCCESS;
+    size = sizeof server_ - sizeof(wchar_t);
+    hadServer_ = RegQueryValueExW(key_.get(), L"ProxyServer", nullptr, nullptr, reinterpret_cast<BYTE*>(server_),
+                                  &size) == ERROR_SUCCESS;
+    const DWORD on = 1;
+    const wchar_t dead[] = L"127.0.0.1:1";
+    RegSetValueExW(key_.get(), L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), sizeof on);
+    RegSetValueExW(key_.get(), L"ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(dead), sizeof dead);
+  }
+  ~DeadSystemProxy() {
+    if (hadEnable_) {
+      RegSetValueExW(key_.get(), L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enable_), sizeof enable_);
+    } else {
+      RegDeleteValueW(key_.get(), L"ProxyEnable");
+    }
+    if (hadServer_) {
+      RegSetValueExW(key_.get(), L"ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server_),
+                     static_cast<DWORD>((wcslen(server_) + 1) * sizeof(wchar_t)));
+    } else {
+      RegDeleteValueW(key_.get(), L"ProxyServer");
+    }
+  }
+
+ private:
+  static constexpr wchar_t kKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+  common::UniqueHKey key_;
+  DWORD enable_ = 0;
+  wchar_t server_[512] = {};
+  bool hadEnable_ = false, hadServer_ = false;
+};
+
+// A server that breaks off, ignores ranges, stalls, is busy or down, and a
+// system proxy that is dead: the file ends byte for byte as the server has
+// it, with the requests and the log lines that say how; a server that stays
+// down ends on the error page after five attempts, the old installer kept.
+TEST_F(UpdateDownloadTest, BreaksBusyServersAndADeadProxy) {
+  std::string body(600000, '\0');
+  for (std::size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>((i * 7919) >> 5);
+  const struct {
+    const wchar_t* mode;
+    bool deadProxy;
+    const char* logLine;        // in the updater's log
+    const char* secondRequest;  // the second request the server saw: "-" without a range, "range" with one, "" none
+    bool done;
+  } cases[] = {
+      {L"break", false, "the connection closed after 200000 of 600000 bytes", "range", true},
+      {L"norange", false, "the server ignored the range: the download starts again", "range", true},
+      {L"busy", false, "the server answered 503 with Retry-After 1 s", "-", true},
+      {L"file", true, "the proxy does not answer: the next attempt goes direct", "", true},
+      {L"down", false, "5 attempts in a row brought nothing: giving up", "-", false},
+      {L"stall", false, "the transfer broke after", "range", true},
+  };
+  const std::wstring log = folder_ + L"\\log\\update-0.log";
+  for (const auto& c : cases) {
+    const std::string mode(c.mode, c.mode + wcslen(c.mode));
+    SCOPED_TRACE(mode);
+    const std::wstring name = std::wstring(L"trouble-") + c.mode + L".bin";
+    serve(name, body);
+    write(oldInstaller_, "old installer");
+    const std::size_t logBefore = readFile(log).size();
+    const std::wstring requestLog = kServerDir + L"\\root\\requests.log";
+    const std::size_t requestsBefore = readFile(requestLog).size();
+    const std::wstring dlpath = folder_ + L"\\dl\\setup.exe";
+    std::optional<DeadSystemProxy> proxy;
+    if (c.deadProxy) proxy.emplace();
+    UpdateRun run = runUpdate(base_ + c.mode + L"/" + name, L"us", dlpath, 90000);
+    proxy.reset();
+    EXPECT_EQ(run.page, c.done ? UpdaterPage::kFinished : UpdaterPage::kError);
+    EXPECT_TRUE(readFile(oldInstaller_) == (c.done ? body : std::string("old installer")));
+    const std::string said = readFile(log).substr(logBefore);
+    EXPECT_NE(said.find(c.logLine), std::string::npos) << said;
+    // What the server saw of this path, a line a request: "PATH RANGE".
+    std::vector<std::string> requests;
+    std::istringstream lines(readFile(requestLog).substr(requestsBefore));
+    const std::string path = "/" + mode + "/trouble-" + mode + ".bin ";
+    for (std::string line; std::getline(lines, line);) {
+      if (line.rfind(path, 0) == 0) requests.push_back(line.substr(path.size()));
+    }
+    if (c.secondRequest[0] != '\0' && requests.size() < 2) {
+      ADD_FAILURE() << "the server saw " << requests.size() << " requests";
+    } else if (c.secondRequest[0] != '\0') {
+      if (std::string(c.secondRequest) == "range") {
+        // From where the file stopped: after a third, or a little before it
+        // where WinINet dropped what it held of a read that timed out.
+        EXPECT_EQ(requests[1].rfind("bytes=", 0), 0u) << requests[1];
+        const long from = std::atol(requests[1].c_str() + std::min<std::size_t>(6, requests[1].size()));
+        EXPECT_TRUE(from > 190000 && from <= 200000) << requests[1];
+      } else {
+        EXPECT_EQ(requests[1], c.secondRequest);
+      }
+    }
+    if (!c.done) {
+      EXPECT_EQ(requests.size(), 5u);
+    }
+    finish(run, L"update-trouble-" + std::wstring(c.mode) + L".bmp", false);
+  }
 }
 
 struct ErrorMode {

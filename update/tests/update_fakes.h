@@ -15,6 +15,18 @@
 
 namespace update::testing {
 
+// One scripted answer.
+struct FakeResponse {
+  OpenResult opened = OpenResult::kOpened;
+  int status = 200;
+  std::optional<std::uint64_t> length;  // no Content-Length when empty
+  std::optional<std::u16string> contentRange, retryAfter;
+  std::vector<std::string> chunks;      // what each read delivers, in order
+  bool readFailsAtEnd = false;
+};
+
+// The first attempt gets the answer of the fields below; attempt k > 1 gets
+// later[k - 2], and the first answer again once those are used up.
 class FakeHttp final : public HttpSession {
  public:
   bool openFails = false;
@@ -22,36 +34,49 @@ class FakeHttp final : public HttpSession {
   std::optional<std::uint64_t> length;  // no Content-Length when empty
   std::vector<std::string> chunks;      // what each read delivers, in order
   bool readFailsAtEnd = false;
+  std::vector<FakeResponse> later;
+  bool proxy = false;  // the system's settings name a proxy
   std::u16string openedUrl;
-  bool open_ = false;
+  std::vector<std::string> requests;  // "from=N", with " direct" past the proxy, of every open
   int closes = 0;
 
-  bool open(std::u16string_view url) override {
-    openedUrl = url;
-    open_ = !openFails;
-    return open_;
+  OpenResult open(const HttpRequest& request) override {
+    openedUrl = request.url;
+    requests.push_back("from=" + std::to_string(request.from) + (request.direct ? " direct" : ""));
+    const std::size_t index = attempt_++;
+    if (index >= 1 && index - 1 < later.size()) {
+      current_ = later[index - 1];
+    } else {
+      current_ = FakeResponse{openFails ? OpenResult::kFailed : OpenResult::kOpened, status, length, {}, {}, chunks,
+                              readFailsAtEnd};
+    }
+    next_ = 0;
+    return current_.opened;
   }
-  int statusCode() override { return status; }
+  bool viaProxy() override { return proxy; }
+  int statusCode() override { return current_.status; }
   bool contentLength(std::uint64_t& out) override {
-    if (!length) return false;
-    out = *length;
+    if (!current_.length) return false;
+    out = *current_.length;
     return true;
+  }
+  std::optional<std::u16string> header(HttpHeader which) override {
+    return which == HttpHeader::kContentRange ? current_.contentRange : current_.retryAfter;
   }
   bool read(void* buffer, std::uint32_t size, std::uint32_t& got) override {
     got = 0;
-    if (next_ == chunks.size()) return !readFailsAtEnd;
-    const std::string& chunk = chunks[next_++];
+    if (next_ == current_.chunks.size()) return !current_.readFailsAtEnd;
+    const std::string& chunk = current_.chunks[next_++];
     if (chunk.size() > size) throw std::logic_error("chunk larger than the read");
     std::memcpy(buffer, chunk.data(), chunk.size());
     got = static_cast<std::uint32_t>(chunk.size());
     return true;
   }
-  void close() override {
-    ++closes;
-    open_ = false;
-  }
+  void close() override { ++closes; }
 
  private:
+  FakeResponse current_;
+  std::size_t attempt_ = 0;
   std::size_t next_ = 0;
 };
 

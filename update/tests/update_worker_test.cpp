@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "update/tests/update_fakes.h"
+#include "update/transfer_rules.h"
 #include "update/update_worker.h"
 
 namespace update {
@@ -10,6 +11,7 @@ namespace {
 
 using testing::FakeFiles;
 using testing::FakeHttp;
+using testing::FakeResponse;
 using testing::RecordingSink;
 using Messages = std::vector<std::string>;
 
@@ -23,9 +25,9 @@ class UpdateWorkerTest : public ::testing::Test {
   }
 
   int run() {
-    return RunUpdateWorker(args, WorkerPorts{http, files, sink, signatures, [](std::u16string_view key) {
-                                               return u"tr" + std::u16string(key);
-                                             }});
+    return RunUpdateWorker(args, WorkerPorts{http, files, sink, signatures,
+                                             [](std::u16string_view key) { return u"tr" + std::u16string(key); },
+                                             [this](std::uint32_t ms) { pauses.push_back(ms); }});
   }
   void serve(std::vector<std::string> chunks) {
     std::uint64_t total = 0;
@@ -39,6 +41,7 @@ class UpdateWorkerTest : public ::testing::Test {
   FakeFiles files;
   RecordingSink sink;
   testing::FakeSignatures signatures;
+  std::vector<std::uint32_t> pauses;
 };
 
 // A good run: one (total, 0), one message per chunk before its write, then the four steps in order.
@@ -102,23 +105,81 @@ TEST_F(UpdateWorkerTest, LengthsOf2GiBAndMoreAreRefused) {
   EXPECT_EQ(sink.messages, Messages{"E tr{net error}"});
 }
 
-// A transfer that ends before the announced length keeps the old installer.
+// A transfer that ends before the announced length (closed, or a failed
+// read) is asked for again from where the file stopped, after 1, 2, 4, 8 s;
+// when kAttempts in a row bring nothing, the old installer stays.
 TEST_F(UpdateWorkerTest, ShortTransferKeepsTheOldInstaller) {
   serve({std::string(2048, 'a'), "b"});
   http.length = 5000;
+  http.readFailsAtEnd = true;  // the server ignores the range: each answer starts over and breaks
   EXPECT_EQ(run(), 1);
-  EXPECT_EQ(sink.messages, (Messages{"P 5000 0", "P 5000 2048", "P 5000 2049", "E tr{viryfy fail}"}));
+  const Messages attempt{"P 5000 0", "P 5000 2048", "P 5000 2049"};
+  Messages expected;
+  for (int i = 0; i < kAttempts; ++i) expected.insert(expected.end(), attempt.begin(), attempt.end());
+  expected.push_back("E tr{viryfy fail}");
+  EXPECT_EQ(sink.messages, expected);
+  EXPECT_EQ(http.requests, (std::vector<std::string>{"from=0", "from=2049", "from=2049", "from=2049", "from=2049"}));
+  EXPECT_EQ(pauses, (std::vector<std::uint32_t>{1000, 2000, 4000, 8000}));
+  EXPECT_EQ(http.closes, kAttempts);
   EXPECT_EQ(files.files[args.rppath], "old installer");
+}
 
-  // A read that fails midway ends the transfer the same way.
-  sink.messages.clear();
-  http = FakeHttp{};
-  http.length = 10;
-  http.chunks = {"12345"};
-  http.readFailsAtEnd = true;
-  EXPECT_EQ(run(), 1);
-  EXPECT_EQ(sink.messages.back(), "E tr{viryfy fail}");
-  EXPECT_EQ(files.files[args.rppath], "old installer");
+// What each answer after a break leads to. The file ends byte for byte as the
+// server has it, or the old installer stays.
+TEST_F(UpdateWorkerTest, BreaksRetriesAndTheProxy) {
+  const std::string whole = std::string(2048, 'a') + std::string(2048, 'b') + "c";
+  const auto answer = [](int status, std::optional<std::uint64_t> length, std::vector<std::string> chunks) {
+    FakeResponse response;
+    response.status = status;
+    response.length = length;
+    response.chunks = std::move(chunks);
+    return response;
+  };
+  FakeResponse rest = answer(206, 2048, {std::string(2047, 'b'), "c"});
+  rest.contentRange = u"bytes 2049-4096/4097";
+  const FakeResponse restart = answer(200, 4097, {std::string(2048, 'a'), std::string(2048, 'b'), "c"});
+  FakeResponse busy = answer(503, {}, {});
+  busy.retryAfter = u" 1 ";
+  FakeResponse elsewhere = rest;
+  elsewhere.contentRange = u"bytes 100-4096/4097";
+  FakeResponse unreachable;
+  unreachable.opened = OpenResult::kNoConnection;
+  const FakeResponse notFound = answer(404, {}, {});
+  struct Case {
+    const char* what;
+    std::vector<FakeResponse> later;
+    bool proxy;
+    std::vector<std::string> requests;
+    std::vector<std::uint32_t> pauses;
+    const char* error;  // null: the update is done
+  } cases[] = {
+      {"206 from where the file stopped", {rest}, false, {"from=0", "from=2049"}, {1000}, nullptr},
+      {"the range ignored: from the start", {restart}, false, {"from=0", "from=2049"}, {1000}, nullptr},
+      {"503 with Retry-After, then the rest", {busy, rest}, false, {"from=0", "from=2049", "from=2049"},
+       {1000, 1000}, nullptr},
+      {"a 206 that starts elsewhere", {elsewhere, rest}, false, {"from=0", "from=2049", "from=2049"}, {1000, 2000},
+       nullptr},
+      {"a proxy that does not answer: at once past it", {unreachable, rest}, true,
+       {"from=0", "from=2049", "from=2049 direct"}, {1000}, nullptr},
+      {"404 is final", {notFound}, false, {"from=0", "from=2049"}, {1000}, "E tr{net error}"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    files.files = {{args.rppath, "old installer"}};
+    sink.messages.clear();
+    pauses.clear();
+    http = FakeHttp{};
+    serve({std::string(2048, 'a'), "b"});
+    http.length = 4097;
+    http.readFailsAtEnd = true;
+    http.later = c.later;
+    http.proxy = c.proxy;
+    EXPECT_EQ(run(), c.error ? 1 : 0);
+    EXPECT_EQ(http.requests, c.requests);
+    EXPECT_EQ(pauses, c.pauses);
+    EXPECT_EQ(sink.messages.back(), c.error ? c.error : "S 0 0");
+    EXPECT_EQ(files.files[args.rppath], c.error ? "old installer" : whole);
+  }
 }
 
 // A write that falls short is a file error, not a silently shorter installer.
@@ -243,6 +304,35 @@ TEST_F(UpdateWorkerTest, EmptyOptionsGiveANetworkError) {
   http.openFails = true;  // as an empty URL does
   EXPECT_EQ(run(), 1);
   EXPECT_EQ(sink.messages, Messages{"E tr{net error}"});
+}
+
+// The answers worth another attempt, the waits, and the two headers as servers write them.
+TEST(TransferRulesTest, StatusWaitsAndHeaders) {
+  for (int status : {408, 429, 500, 502, 503, 599}) EXPECT_TRUE(RetriableStatus(status)) << status;
+  for (int status : {0, 200, 206, 301, 400, 401, 403, 404, 416, 600}) EXPECT_FALSE(RetriableStatus(status)) << status;
+  for (int failures = 1; failures <= 6; ++failures) {
+    const std::uint32_t base = 1000u << (std::min(failures, kAttempts - 1) - 1);
+    EXPECT_EQ(BackoffMs(failures, 0), base);
+    for (std::uint32_t jitter : {1u, 77u, 4'000'000'000u}) {
+      EXPECT_GE(BackoffMs(failures, jitter), base);
+      EXPECT_LE(BackoffMs(failures, jitter), base + base / 4);
+    }
+  }
+  const auto range = ParseContentRange(u"Bytes 2049-4096/4097");
+  ASSERT_TRUE(range);
+  EXPECT_EQ(range->first, 2049u);
+  EXPECT_EQ(range->last, 4096u);
+  EXPECT_EQ(range->total, 4097u);
+  for (const char16_t* bad : {u"bytes */4097", u"bytes 5-4/10", u"bytes 0-10/10", u"bytes 1-2", u"items 1-2/3",
+                              u"bytes 1-2/3x", u"bytes 99999999999999999999-1/2", u""}) {
+    EXPECT_FALSE(ParseContentRange(bad)) << std::string(bad, bad + std::char_traits<char16_t>::length(bad));
+  }
+  EXPECT_EQ(ParseRetryAfterMs(u" 1 "), 1000u);
+  EXPECT_EQ(ParseRetryAfterMs(u"0"), 0u);
+  EXPECT_EQ(ParseRetryAfterMs(u"3600"), kLongestRetryAfterMs);
+  EXPECT_EQ(ParseRetryAfterMs(u"99999999999999999999999"), std::nullopt);
+  EXPECT_EQ(ParseRetryAfterMs(u"Fri, 31 Dec 1999 23:59:59 GMT"), std::nullopt);
+  EXPECT_EQ(ParseRetryAfterMs(u"-1"), std::nullopt);
 }
 
 TEST(FolderOfTest, CutsTheLastComponent) {
