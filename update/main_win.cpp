@@ -10,6 +10,7 @@
 #include "update/main_view_win.h"
 #include "update/ui_resources.h"
 #include "update/update_args.h"
+#include "update/updater_instance_win.h"
 #include "veneer/log/log_manager.h"
 #include "veneer/render/gdi_render_target_win.h"
 #include "veneer/res/res_provider_pe_win.h"
@@ -18,6 +19,8 @@
 namespace {
 
 constexpr int kSetupFailed = -1;
+// Another updater replaces the same installer: its window was brought forward.
+constexpr int kAlreadyUpdating = 3;
 constexpr char kImageDecoderName[] = "imgdecoder-gdip";
 // "加载资源失败" (loading the resources failed) in code page 936.
 constexpr char kResourcesFailedGbk[] = "\xBC\xD3\xD4\xD8\xD7\xCA\xD4\xB4\xCA\xA7\xB0\xDC";
@@ -84,8 +87,19 @@ int runUpdater(HINSTANCE instance) {
     return kSetupFailed;
   }
 
+  const update::UpdaterInstance updater(args.rppath);
+  if (!updater.first()) {
+    const bool found = updater.bringFirstForward();
+    app.Log(3, "", found ? "another updater replaces the same installer: its window is brought forward"
+                         : "another updater replaces the same installer; its window was not found",
+            "update/update", __LINE__, "runUpdater");
+    logManager->Stop();
+    return kAlreadyUpdating;
+  }
+
   update::MainView view(app);
   if (!view.CreateFromLayout(update::kMainLayoutId)) return kSetupFailed;
+  updater.markWindow(view.Handle());
   view.SetArgs(&args);
   view.Centre();
   SendMessageW(view.Handle(), WM_INITDIALOG, 0, 0);

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cwctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -719,6 +720,40 @@ TEST_F(UpdateDownloadTest, CloseDuringTheDownload) {
   const std::size_t partial = readFile(dlpath).size();
   EXPECT_GT(partial, 0u);
   EXPECT_LT(partial, 2000000u);
+}
+
+// A second updater for the same installer (spelt in other letters) while
+// the first downloads: it brings the first window to the front and ends with
+// 3, writing nothing; the first goes on.
+TEST_F(UpdateDownloadTest, SecondUpdaterBringsTheFirstForward) {
+  serve(L"setup-slow-twice.bin", std::string(2000000, 't'));  // about 8 s at the slow rate
+  const std::wstring dlpath = folder_ + L"\\dl\\setup.exe";
+  Process first = startUpdate(base_ + L"slow/setup-slow-twice.bin", L"us", dlpath);
+  ASSERT_TRUE(first.handle);
+  HWND window = waitForUpdaterWindow(first.pid, kGenerous);
+  ASSERT_NE(window, nullptr);
+  HWND other = CreateWindowExW(0, L"STATIC", L"elsewhere", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr,
+                               nullptr, nullptr, nullptr);
+  SetForegroundWindow(other);
+
+  std::wstring shouted = oldInstaller_;
+  for (wchar_t& c : shouted) c = static_cast<wchar_t>(towupper(c));
+  const std::wstring secondDownload = folder_ + L"\\dl2\\setup.exe";
+  Process second = start(kUpdate,
+                         L"--dlurl=" + base_ + L"file/setup-slow-twice.bin --vrc=2.0 \"--dlpath=" + secondDownload +
+                             L"\" \"--rppath=" + shouted + L"\" --lang=us",
+                         folder_);
+  ASSERT_TRUE(second.handle);
+  EXPECT_EQ(waitExit(second.handle.get(), kGenerous), std::optional<DWORD>(3u));
+  EXPECT_EQ(GetForegroundWindow(), window);
+  EXPECT_FALSE(exists(secondDownload));
+  EXPECT_FALSE(waitExit(first.handle.get(), 0).has_value());
+  DestroyWindow(other);
+  for (int i = 0; i < 600 && updaterPageOf(window) != UpdaterPage::kFinished; ++i) Sleep(50);
+  EXPECT_EQ(updaterPageOf(window), UpdaterPage::kFinished);
+  EXPECT_EQ(readFile(oldInstaller_), std::string(2000000, 't'));
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(waitExit(first.handle.get(), kGenerous), std::optional<DWORD>(0u));
 }
 
 // Changes of the display's scale while the download runs, the window dragged

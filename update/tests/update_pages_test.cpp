@@ -5,6 +5,7 @@
 
 #include "update/tests/updater_ui.h"
 #include "update/update_pages.h"
+#include "update/updater_instance.h"
 #include "veneer/render/paint.h"
 
 namespace update {
@@ -181,6 +182,18 @@ TEST(UpdateWindowRulesTest, InstallerStartAnswers) {
     EXPECT_EQ(start.error, c.error) << c.log;
     EXPECT_EQ(start.logLine, c.log);
   }
+}
+
+// One updater per installer: every spelling of the same full path gives one name, another path another.
+TEST(UpdateWindowRulesTest, InstanceNameFoldsSpelling) {
+  const std::u16string name = InstanceName(u"C:\\Program Files\\App\\setup.exe");
+  EXPECT_EQ(name.size(), 13u + 16u);
+  EXPECT_EQ(name.rfind(u"TavaroUpdate-", 0), 0u);
+  EXPECT_EQ(InstanceName(u"c:/PROGRAM FILES/app/SETUP.EXE"), name);
+  EXPECT_NE(InstanceName(u"C:\\Program Files\\App\\setup2.exe"), name);
+  EXPECT_NE(InstanceName(u"D:\\Program Files\\App\\setup.exe"), name);
+  EXPECT_EQ(InstanceMark(u"C:/program files/app/setup.exe"), InstanceMark(u"C:\\Program Files\\App\\setup.exe"));
+  EXPECT_NE(InstanceMark(u""), 0u);
 }
 
 TEST(UpdateWindowRulesTest, ScaleSteps) {
