@@ -28,3 +28,8 @@ TAVARO_LAZY_IMPORT(L"crypt32.dll", CertFreeCertificateContext, 4, FALSE)
 TAVARO_LAZY_IMPORT(L"crypt32.dll", CryptMsgClose, 4, FALSE)
 TAVARO_LAZY_IMPORT(L"crypt32.dll", CryptMsgGetParam, 20, FALSE)
 TAVARO_LAZY_IMPORT(L"crypt32.dll", CryptQueryObject, 44, FALSE)
+// A chain that cannot be built or checked is an untrusted one.
+TAVARO_LAZY_IMPORT(L"crypt32.dll", CertGetCertificateChain, 32, FALSE)
+TAVARO_LAZY_IMPORT(L"crypt32.dll", CertVerifyCertificateChainPolicy, 16, FALSE)
+TAVARO_LAZY_IMPORT(L"crypt32.dll", CertVerifyTimeValidity, 8, 1)
+TAVARO_LAZY_IMPORT(L"crypt32.dll", CertGetNameStringW, 24, 0)

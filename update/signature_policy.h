@@ -1,6 +1,9 @@
 // Whether a downloaded installer may take the place of the old one: the
 // download must carry a valid Authenticode signature, and when the old
-// installer is signed, by the same publisher's certificate.
+// installer is signed, by the same publisher: the same certificate, or (a
+// publisher renews its certificate every few years) a certificate of the
+// same organisation and common name when both chain to a root the machine
+// trusts.
 #pragma once
 
 #include <string>
@@ -17,6 +20,14 @@ enum class Signature {
 struct FileSignature {
   Signature state = Signature::kNone;
   std::string signer;  // the signer certificate as encoded (DER); empty unless kValid
+  // The signer certificate chains, for code signing, to a root in the
+  // machine's own store (revocation and validity periods not checked), and
+  // whether it is within its validity period now.
+  bool trustedChain = false;
+  bool currentlyValid = false;
+  // Its subject's organisation (O) and common name (CN); empty when it has none.
+  std::u16string organization;
+  std::u16string commonName;
 };
 
 // The platform's view of a file's signature. Blocking; worker thread only.
@@ -27,7 +38,8 @@ class SignatureCheck {
 };
 
 enum class Verdict {
-  kVerified,    // signed by the old installer's publisher
+  kVerified,    // signed with the old installer's certificate
+  kRenewed,     // signed by the old installer's publisher with another certificate, both trusted
   kUnverified,  // the old installer is not signed: nothing to hold the download to
   kRefused,     // not signed, tampered, or signed by somebody else
 };

@@ -228,15 +228,23 @@ class Worker {
     switch (JudgeDownload(oldInstaller, download)) {
       case Verdict::kVerified:
         return true;
+      case Verdict::kRenewed:
+        veneer::ToolkitWarning("the download is signed with the publisher's renewed certificate: taken");
+        return true;
       case Verdict::kUnverified:
         veneer::ToolkitWarning("the installer being replaced is not signed: the download was not verified");
         return true;
       case Verdict::kRefused:
         break;
     }
+    const bool sameName = !download.commonName.empty() && download.organization == oldInstaller.organization &&
+                          download.commonName == oldInstaller.commonName;
     const char* why = download.state == Signature::kNone      ? "it is not signed"
                       : download.state == Signature::kInvalid ? "its signature does not match its content"
-                                                              : "it is signed by another publisher";
+                      : !sameName                             ? "it is signed by another publisher"
+                      : !download.trustedChain                ? "its certificate names the publisher, but no trusted root vouches for it"
+                      : !download.currentlyValid              ? "its certificate names the publisher, but it is not valid now"
+                                                              : "the old installer's certificate chains to no trusted root";
     veneer::ToolkitWarning(std::string("the download is refused and removed: ") + why);
     return false;
   }

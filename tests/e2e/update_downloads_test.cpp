@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <wincrypt.h>
 
 #include <chrono>
 #include <cwctype>
@@ -17,6 +18,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "common/unique_handle_win.h"
 #include "tests/e2e/process_win.h"
@@ -468,6 +470,87 @@ TEST_F(UpdateDownloadTest, BreaksBusyServersAndADeadProxy) {
     }
     finish(run, L"update-trouble-" + std::wstring(c.mode) + L".bmp", false);
   }
+}
+
+// The test root in the machine's Root store for the object's life, where
+// Wine's chain engine (and Windows') looks for the roots it trusts. Wine
+// writes a system store's removals to the registry only when told to commit.
+class MachineRoot {
+ public:
+  MachineRoot() {
+    const std::string pem = readFile(windowsPath(TEST_ROOT_PEM));
+    DWORD size = 0;
+    CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr, nullptr);
+    der_.resize(size);
+    if (size == 0 || !CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, der_.data(), &size, nullptr,
+                                           nullptr)) {
+      der_.clear();
+      return;
+    }
+    HCERTSTORE store = openRoot();
+    if (store == nullptr) return;
+    added_ = CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der_.data(), size,
+                                              CERT_STORE_ADD_REPLACE_EXISTING, nullptr) != FALSE;
+    CertControlStore(store, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+    CertCloseStore(store, 0);
+  }
+  ~MachineRoot() {
+    if (!added_) return;
+    HCERTSTORE store = openRoot();
+    if (store == nullptr) return;
+    PCCERT_CONTEXT root = CertCreateCertificateContext(X509_ASN_ENCODING, der_.data(), static_cast<DWORD>(der_.size()));
+    PCCERT_CONTEXT held =
+        root ? CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, root, nullptr) : nullptr;
+    if (held != nullptr) CertDeleteCertificateFromStore(held);  // frees `held`
+    if (root != nullptr) CertFreeCertificateContext(root);
+    CertControlStore(store, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+    CertCloseStore(store, 0);
+  }
+  MachineRoot(const MachineRoot&) = delete;
+  MachineRoot& operator=(const MachineRoot&) = delete;
+  bool added() const { return added_; }
+
+ private:
+  static HCERTSTORE openRoot() {
+    return CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
+  }
+  std::vector<BYTE> der_;
+  bool added_ = false;
+};
+
+// An installer signed with the publisher's certificate of a trusted root
+// takes a download signed with the publisher's renewed certificate (same
+// organisation and name, another key); not while the root is not trusted,
+// and never one of another name under the same root or a self-signed one of
+// the same name. A refused download is removed, the old installer kept.
+TEST_F(UpdateDownloadTest, RenewedCertificateOfThePublisherIsTaken) {
+  const auto rooted = [](const wchar_t* name) {
+    return readFile(windowsPath(ROOTED_RECORD_ARGS_DIR) + L"\\record_args-" + name + L".exe");
+  };
+  const std::string old = rooted(L"publisher-2024"), renewed = rooted(L"publisher-2026");
+  ASSERT_GT(old.size(), 0x800u);
+  serve(L"renewed.exe", renewed);
+  serve(L"rooted-other.exe", rooted(L"rooted-other"));
+  serve(L"self-signed-same-name.exe", readFile(windowsPath(SIGNED_RECORD_ARGS_EXE)));
+  const std::wstring log = folder_ + L"\\log\\update-0.log";
+  const auto attempt = [&](const wchar_t* download, bool taken, const char* logLine) {
+    SCOPED_TRACE(std::string(download, download + wcslen(download)));
+    write(oldInstaller_, old);
+    const std::size_t before = readFile(log).size();
+    const std::wstring dlpath = folder_ + L"\\dl\\setup.exe";
+    UpdateRun run = runUpdate(base_ + L"file/" + download, L"us", dlpath);
+    EXPECT_EQ(run.page, taken ? UpdaterPage::kFinished : UpdaterPage::kError);
+    EXPECT_TRUE(readFile(oldInstaller_) == (taken ? renewed : old));
+    EXPECT_FALSE(exists(dlpath));
+    EXPECT_NE(readFile(log).substr(before).find(logLine), std::string::npos) << readFile(log).substr(before);
+    finish(run, L"update-renewed.bmp", false);
+  };
+  attempt(L"renewed.exe", false, "its certificate names the publisher, but no trusted root vouches for it");
+  const MachineRoot root;
+  ASSERT_TRUE(root.added());
+  attempt(L"renewed.exe", true, "the download is signed with the publisher's renewed certificate: taken");
+  attempt(L"rooted-other.exe", false, "it is signed by another publisher");
+  attempt(L"self-signed-same-name.exe", false, "its certificate names the publisher, but no trusted root vouches for it");
 }
 
 struct ErrorMode {

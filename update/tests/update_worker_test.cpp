@@ -220,8 +220,30 @@ TEST_F(UpdateWorkerTest, DownloadIsWrittenInBatches) {
 // same certificate, or when the old installer is not signed at all; a refused
 // download is removed and the old installer stays as it was.
 TEST_F(UpdateWorkerTest, SignaturePolicy) {
-  const FileSignature none{}, publisher{Signature::kValid, "publisher cert"};
-  const FileSignature tampered{Signature::kInvalid, ""}, other{Signature::kValid, "other cert"};
+  const auto signedBy = [](std::string cert, bool trusted, std::u16string organization, std::u16string name) {
+    FileSignature signature;
+    signature.state = Signature::kValid;
+    signature.signer = std::move(cert);
+    signature.trustedChain = trusted;
+    signature.currentlyValid = true;
+    signature.organization = std::move(organization);
+    signature.commonName = std::move(name);
+    return signature;
+  };
+  FileSignature none, tampered;
+  tampered.state = Signature::kInvalid;
+  const FileSignature publisher = signedBy("publisher cert", true, u"Tavaro", u"Tavaro Publisher");
+  const FileSignature other = signedBy("other cert", true, u"Somebody", u"Somebody");
+  // The publisher's renewed certificate; the same name self-signed or under
+  // an untrusted root; the name without an organisation; another name under the trusted root.
+  const FileSignature renewed = signedBy("renewed cert", true, u"Tavaro", u"Tavaro Publisher");
+  const FileSignature lookalike = signedBy("lookalike cert", false, u"Tavaro", u"Tavaro Publisher");
+  const FileSignature untrustedOld = signedBy("publisher cert", false, u"Tavaro", u"Tavaro Publisher");
+  const FileSignature noOrganization = signedBy("bare cert", true, u"", u"Tavaro Publisher");
+  const FileSignature oldNoOrganization = signedBy("old bare cert", true, u"", u"Tavaro Publisher");
+  const FileSignature otherName = signedBy("other name cert", true, u"Tavaro", u"Tavaro Other");
+  FileSignature expiredOld = publisher, expiredRenewed = renewed;
+  expiredOld.currentlyValid = expiredRenewed.currentlyValid = false;
   const Messages done{"P 3 0", "P 3 3", "S 3 0", "S 0 1", "S 0 2", "S 0 0"};
   const Messages refused{"P 3 0", "P 3 3", "S 3 0", "E tr{sign fail}"};
   const struct {
@@ -231,6 +253,9 @@ TEST_F(UpdateWorkerTest, SignaturePolicy) {
       {publisher, publisher, true}, {publisher, tampered, false}, {publisher, none, false},
       {publisher, other, false},    {none, publisher, true},      {none, tampered, true},
       {none, none, true},           {tampered, other, true},
+      {publisher, renewed, true},   {publisher, lookalike, false}, {untrustedOld, renewed, false},
+      {untrustedOld, untrustedOld, true}, {oldNoOrganization, noOrganization, false}, {publisher, otherName, false},
+      {expiredOld, renewed, true},  {publisher, expiredRenewed, false},
   };
   for (const auto& c : cases) {
     files.files = {{args.rppath, "old installer"}};
