@@ -12,10 +12,17 @@
 #include <string_view>
 
 #include "update/update_args.h"
-#include "update/signature_policy.h"
+#include "common/publisher_policy.h"
 #include "update/update_ports.h"
 
 namespace update {
+
+// The publisher check is the product's one, shared with the network tool.
+using common::FileSignature;
+using common::JudgeDownload;
+using common::Signature;
+using common::SignatureCheck;
+using common::Verdict;
 
 // Message numbers of the window (WM_APP + n).
 inline constexpr unsigned UM_DOWNLOAD_PROGRESS = 0x8001;

@@ -6,7 +6,7 @@
 #include "common/no_throw.h"
 #include "common/unique_handle_win.h"
 #include "update/http_session_win.h"
-#include "update/signature_check_win.h"
+#include "common/publisher_check_win.h"
 #include "update/update_files_win.h"
 #include "veneer/core/toolkit_log.h"
 #include "veneer/i18n/translator.h"
@@ -29,7 +29,7 @@ DWORD WINAPI updateWorkerThread(void* parameter) {
         WinInetSession http;
         Win32UpdateFiles files;
         WindowSink sink(start->window);
-        WinSignatureCheck signatures;
+        common::WinSignatureCheck signatures;
         veneer::IVTranslatorMgr& translations = *start->translations;
         // Updaters that lost the same server at the same moment spread their attempts.
         LARGE_INTEGER now{};

@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "common/option_text.h"
-#include "update/signature_policy.h"
+#include "common/publisher_policy.h"
+#include "update/update_worker.h"
 #include "update/update_ports.h"
 
 namespace update::testing {

@@ -1,4 +1,4 @@
-#include "update/signature_check_win.h"
+#include "common/publisher_check_win.h"
 
 #include <windows.h>
 #include <softpub.h>
@@ -13,7 +13,7 @@
 #include "common/lazy_import_win.h"
 #include "common/wide_win.h"
 
-namespace update {
+namespace common {
 namespace {
 
 // The trust provider's answer for the file's embedded signature. Revocation
@@ -165,4 +165,4 @@ FileSignature WinSignatureCheck::examine(std::u16string_view path) {
   return signature;
 }
 
-}  // namespace update
+}  // namespace common

@@ -1,6 +1,6 @@
-#include "update/signature_policy.h"
+#include "common/publisher_policy.h"
 
-namespace update {
+namespace common {
 
 Verdict JudgeDownload(const FileSignature& oldInstaller, const FileSignature& download) {
   // Without a signed installer there is no publisher to hold the download to;
@@ -21,4 +21,4 @@ Verdict JudgeDownload(const FileSignature& oldInstaller, const FileSignature& do
              : Verdict::kRefused;
 }
 
-}  // namespace update
+}  // namespace common

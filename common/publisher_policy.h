@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace update {
+namespace common {
 
 enum class Signature {
   kNone,     // no signature at all (or no file)
@@ -46,4 +46,4 @@ enum class Verdict {
 
 Verdict JudgeDownload(const FileSignature& oldInstaller, const FileSignature& download);
 
-}  // namespace update
+}  // namespace common
