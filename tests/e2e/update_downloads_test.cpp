@@ -805,6 +805,43 @@ TEST_F(UpdateDownloadTest, CloseDuringTheDownload) {
   EXPECT_LT(partial, 2000000u);
 }
 
+// The updater ended by force at 20 moments spread over a download and its
+// replacement (as a shutdown or the task manager ends it): the installer it
+// replaces is each time either the old one or the new one, whole.
+TEST_F(UpdateDownloadTest, EndedAtAnyMomentTheInstallerIsWhole) {
+  std::string body(8000000, '\0');
+  for (std::size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(i * 131 >> 7);
+  serve(L"setup-ended.bin", body);
+  const std::wstring dlpath = folder_ + L"\\dl\\setup.exe";
+  const auto untilFinished = [&](DWORD killAfter) {
+    write(oldInstaller_, "old installer");
+    Process update = startUpdate(base_ + L"file/setup-ended.bin", L"us", dlpath);
+    const ULONGLONG started = GetTickCount64();
+    HWND window = waitForUpdaterWindow(update.pid, kGenerous);
+    // Until the end (the finished or the error page, at most a minute) or the moment.
+    const auto ended = [&] {
+      const Page page = updaterPageOf(window);
+      return page == UpdaterPage::kFinished || page == UpdaterPage::kError || GetTickCount64() - started > 60000;
+    };
+    while (window != nullptr && !ended() && GetTickCount64() - started < killAfter) Sleep(5);
+    const auto took = static_cast<DWORD>(GetTickCount64() - started);
+    TerminateProcess(update.handle.get(), 9);
+    waitExit(update.handle.get(), kGenerous);
+    return took;
+  };
+  const DWORD whole = untilFinished(INFINITE);
+  ASSERT_TRUE(readFile(oldInstaller_) == body) << "a run to its end replaces the installer";
+  int oldSeen = 0, newSeen = 0;
+  for (DWORD moment = 1; moment <= 20; ++moment) {
+    untilFinished(whole * moment / 20);
+    const std::string installer = readFile(oldInstaller_);
+    EXPECT_TRUE(installer == "old installer" || installer == body) << "ended at " << moment << "/20: "
+                                                                    << installer.size() << " bytes";
+    (installer == body ? newSeen : oldSeen) += 1;
+  }
+  EXPECT_GT(oldSeen, 0);
+}
+
 // A second updater for the same installer (spelt in other letters) while
 // the first downloads: it brings the first window to the front and ends with
 // 3, writing nothing; the first goes on.
