@@ -226,6 +226,15 @@ class UpdateDownloadTest : public ::testing::Test {
     return run;
   }
 
+  // An updater on a 2,000,000-byte file of `fill` served at the slow rate
+  // (about 8 s), and its window (null when none showed).
+  std::pair<Process, HWND> startSlowDownload(const std::wstring& name, char fill, const std::wstring& dlpath) {
+    serve(name, std::string(2000000, fill));
+    Process update = startUpdate(base_ + L"slow/" + name, L"us", dlpath);
+    HWND window = update.handle ? waitForUpdaterWindow(update.pid, kGenerous) : nullptr;
+    return {std::move(update), window};
+  }
+
   void finish(UpdateRun& run, const std::wstring& shot, bool clickButton) {
     if (screen_) run.last.save(screenshotFolder() + L"\\" + shot);
     if (clickButton) {
@@ -789,11 +798,8 @@ TEST_F(UpdateDownloadTest, SlowDownloadShowsProgress) {
 // The caption's close button during the download ends the updater at once;
 // the partial download stays and the old installer is untouched.
 TEST_F(UpdateDownloadTest, CloseDuringTheDownload) {
-  serve(L"setup-slow-close.bin", std::string(2000000, 'c'));  // about 8 s at the slow rate
   const std::wstring dlpath = folder_ + L"\\dl\\setup.exe";
-  Process update = startUpdate(base_ + L"slow/setup-slow-close.bin", L"us", dlpath);
-  ASSERT_TRUE(update.handle);
-  HWND window = waitForUpdaterWindow(update.pid, kGenerous);
+  auto [update, window] = startSlowDownload(L"setup-slow-close.bin", 'c', dlpath);
   ASSERT_NE(window, nullptr);
   Sleep(1500);
   ASSERT_EQ(updaterPageOf(window), UpdaterPage::kProgress);
@@ -846,11 +852,8 @@ TEST_F(UpdateDownloadTest, EndedAtAnyMomentTheInstallerIsWhole) {
 // the first downloads: it brings the first window to the front and ends with
 // 3, writing nothing; the first goes on.
 TEST_F(UpdateDownloadTest, SecondUpdaterBringsTheFirstForward) {
-  serve(L"setup-slow-twice.bin", std::string(2000000, 't'));  // about 8 s at the slow rate
   const std::wstring dlpath = folder_ + L"\\dl\\setup.exe";
-  Process first = startUpdate(base_ + L"slow/setup-slow-twice.bin", L"us", dlpath);
-  ASSERT_TRUE(first.handle);
-  HWND window = waitForUpdaterWindow(first.pid, kGenerous);
+  auto [first, window] = startSlowDownload(L"setup-slow-twice.bin", 't', dlpath);
   ASSERT_NE(window, nullptr);
   HWND other = CreateWindowExW(0, L"STATIC", L"elsewhere", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr,
                                nullptr, nullptr, nullptr);
