@@ -46,4 +46,7 @@ enum class Verdict {
 
 Verdict JudgeDownload(const FileSignature& oldInstaller, const FileSignature& download);
 
+// Why JudgeDownload refuses the download, for the log ("it is not signed", ...).
+const char* WhyRefused(const FileSignature& oldInstaller, const FileSignature& download);
+
 }  // namespace common

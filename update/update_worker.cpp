@@ -237,15 +237,8 @@ class Worker {
       case Verdict::kRefused:
         break;
     }
-    const bool sameName = !download.commonName.empty() && download.organization == oldInstaller.organization &&
-                          download.commonName == oldInstaller.commonName;
-    const char* why = download.state == Signature::kNone      ? "it is not signed"
-                      : download.state == Signature::kInvalid ? "its signature does not match its content"
-                      : !sameName                             ? "it is signed by another publisher"
-                      : !download.trustedChain                ? "its certificate names the publisher, but no trusted root vouches for it"
-                      : !download.currentlyValid              ? "its certificate names the publisher, but it is not valid now"
-                                                              : "the old installer's certificate chains to no trusted root";
-    veneer::ToolkitWarning(std::string("the download is refused and removed: ") + why);
+    veneer::ToolkitWarning(std::string("the download is refused and removed: ") +
+                           WhyRefused(oldInstaller, download));
     return false;
   }
 

@@ -20,6 +20,7 @@ namespace update {
 // The publisher check is the product's one, shared with the network tool.
 using common::FileSignature;
 using common::JudgeDownload;
+using common::WhyRefused;
 using common::Signature;
 using common::SignatureCheck;
 using common::Verdict;
