@@ -22,7 +22,8 @@ Verdict JudgeDownload(const FileSignature& oldInstaller, const FileSignature& do
   // for it, on both certificates: a self-signed one can carry any name. The
   // old installer's certificate may have expired since (that is why it was
   // renewed); the download's must be valid now.
-  return samePublisherName(download, oldInstaller) && download.trustedChain && download.currentlyValid && oldInstaller.trustedChain
+  return samePublisherName(download, oldInstaller) && download.trustedChain && download.currentlyValid &&
+                 oldInstaller.trustedChain
              ? Verdict::kRenewed
              : Verdict::kRefused;
 }

@@ -45,9 +45,9 @@ class Worker {
 
   // How one attempt ended.
   enum class Outcome {
-    kComplete,    // every announced byte is in the file
-    kRetry,       // worth another attempt (`reason` says why)
-    kFinal,       // not worth another: `errorKey` is shown
+    kComplete,  // every announced byte is in the file
+    kRetry,     // worth another attempt (`reason` says why)
+    kFinal,     // not worth another: `errorKey` is shown
   };
   struct Attempt {
     Outcome outcome = Outcome::kRetry;
@@ -56,6 +56,13 @@ class Worker {
     bool noConnection = false;
     std::optional<std::uint32_t> retryAfterMs;
   };
+  static Attempt finalAttempt(const char16_t* errorKey, std::string reason) {
+    Attempt a;
+    a.outcome = Outcome::kFinal;
+    a.errorKey = errorKey;
+    a.reason = std::move(reason);
+    return a;
+  }
 
   // Attempts until the file is whole, an answer is final, or kAttempts in a
   // row brought no byte. The bytes already written stay: the next attempt
@@ -88,7 +95,8 @@ class Worker {
             " attempts in a row brought nothing: giving up");
         return fail(a.errorKey, kFailed);
       }
-      const std::uint32_t wait = a.retryAfterMs ? *a.retryAfterMs : BackoffMs(failures, ports_.jitter * static_cast<std::uint32_t>(attempt));
+      const std::uint32_t wait =
+          a.retryAfterMs ? *a.retryAfterMs : BackoffMs(failures, ports_.jitter * static_cast<std::uint32_t>(attempt));
       log("attempt " + std::to_string(attempt) + " failed: " + a.reason + "; the next in " + std::to_string(wait) +
           " ms" + (received_ > 0 ? " from byte " + std::to_string(received_) : std::string()));
       if (ports_.pause) ports_.pause(wait);
@@ -129,20 +137,14 @@ class Worker {
     std::uint64_t length = 0;
     // An error page is no installer, and a length the window cannot count is refused.
     if (status == 206 || !ports_.http.contentLength(length) || length > kLargestDownload) {
-      a.outcome = Outcome::kFinal;
-      a.reason = status == 206 ? "a range it was not asked for" : "no length the window can count";
-      return a;
+      return finalAttempt(u"{net error}",
+                          status == 206 ? "a range it was not asked for" : "no length the window can count");
     }
     if (resuming) log("the server ignored the range: the download starts again");
     total_ = static_cast<std::uint32_t>(length);
     received_ = 0;
     ports_.sink.downloadProgress(total_, 0);
-    if (!startFile()) {
-      a.outcome = Outcome::kFinal;
-      a.errorKey = u"{create file error}";
-      a.reason = "the download's file could not be created";
-      return a;
-    }
+    if (!startFile()) return finalAttempt(u"{create file error}", "the download's file could not be created");
     return receive();
   }
 
@@ -174,37 +176,29 @@ class Worker {
       if (got == 0) break;
       if (got > kChunkSize || got > total_ - received_) {
         // More than the server announced: no length to trust, and nothing to resume.
-        a.outcome = Outcome::kFinal;
-        a.errorKey = u"{viryfy fail}";
-        a.reason = "the server sent more than the " + std::to_string(total_) + " bytes it announced";
-        return a;
+        return finalAttempt(u"{viryfy fail}",
+                            "the server sent more than the " + std::to_string(total_) + " bytes it announced");
       }
       received_ += got;
       held += got;
       ports_.sink.downloadProgress(total_, received_);
-      if (held + kChunkSize > kWriteBatch && !writeOut(*file_, batch_.get(), held)) {
-        a.outcome = Outcome::kFinal;
-        a.errorKey = u"{create file error}";
-        a.reason = "the download's file could not be written";
-        return a;
-      }
+      if (held + kChunkSize > kWriteBatch && !writeOut(*file_, batch_.get(), held)) return writeFailed();
     }
     // What arrived before a break is kept: the next attempt asks for the rest.
-    if (!writeOut(*file_, batch_.get(), held)) {
-      a.outcome = Outcome::kFinal;
-      a.errorKey = u"{create file error}";
-      a.reason = "the download's file could not be written";
-      return a;
-    }
+    if (!writeOut(*file_, batch_.get(), held)) return writeFailed();
     if (received_ == total_) {
       a.outcome = Outcome::kComplete;
       return a;
     }
     // A transfer that ended early must not replace the installer.
     a.errorKey = u"{viryfy fail}";
-    a.reason = (readFailed ? "the transfer broke after " : "the connection closed after ") +
-               std::to_string(received_) + " of " + std::to_string(total_) + " bytes";
+    a.reason = (readFailed ? "the transfer broke after " : "the connection closed after ") + std::to_string(received_) +
+               " of " + std::to_string(total_) + " bytes";
     return a;
+  }
+
+  static Attempt writeFailed() {
+    return finalAttempt(u"{create file error}", "the download's file could not be written");
   }
 
   int finish() {
@@ -237,8 +231,7 @@ class Worker {
       case Verdict::kRefused:
         break;
     }
-    veneer::ToolkitWarning(std::string("the download is refused and removed: ") +
-                           WhyRefused(oldInstaller, download));
+    veneer::ToolkitWarning(std::string("the download is refused and removed: ") + WhyRefused(oldInstaller, download));
     return false;
   }
 
@@ -294,6 +287,8 @@ std::u16string FolderOf(std::u16string_view path) {
   return std::u16string(path.substr(0, driveRoot ? slash + 1 : slash));
 }
 
-std::u16string StagingPathFor(std::u16string_view rppath) { return std::u16string(rppath) + u".download"; }
+std::u16string StagingPathFor(std::u16string_view rppath) {
+  return std::u16string(rppath) + u".download";
+}
 
 }  // namespace update
