@@ -48,14 +48,12 @@ OpenResult WinInetSession::open(const HttpRequest& request) {
   session_.reset(InternetOpenW(nullptr, request.direct ? INTERNET_OPEN_TYPE_DIRECT : INTERNET_OPEN_TYPE_PRECONFIG,
                                nullptr, nullptr, 0));
   if (!session_) return OpenResult::kFailed;
-  // A connection that gives no byte for kStallMs ends the read. The
-  // connection handle passes the timeouts on to its requests (Wine ignores
-  // them set on a request that is already open).
-  DWORD stall = kStallMs;
-  InternetSetOptionW(session_.get(), INTERNET_OPTION_CONNECT_TIMEOUT, &stall, sizeof stall);
-  InternetSetOptionW(session_.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &stall, sizeof stall);
   connection_.reset(InternetConnectW(session_.get(), host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection_) return OpenResult::kFailed;
+  // A connection that gives no byte for kStallMs ends the read. The
+  // connection handle passes the timeouts on to its requests (Wine ignores
+  // them set on the session, or on a request that is already open).
+  DWORD stall = kStallMs;
   InternetSetOptionW(connection_.get(), INTERNET_OPTION_CONNECT_TIMEOUT, &stall, sizeof stall);
   InternetSetOptionW(connection_.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &stall, sizeof stall);
   const std::wstring object = std::wstring(path) + extra;
