@@ -92,8 +92,7 @@ DesktopUser::DesktopUser() {
   facts_.shell = readToken(shellToken_.get());
 }
 
-std::u16string DesktopUser::start(std::wstring commandLine, const std::wstring& folder,
-                                  common::UniqueHandle* process) const {
+std::u16string DesktopUser::start(std::wstring commandLine, const std::wstring& folder) const {
   const StartPlan plan = planDesktopStart(facts_);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -126,8 +125,7 @@ std::u16string DesktopUser::start(std::wstring commandLine, const std::wstring& 
            plan.why;
   }
   common::UniqueHandle thread(started.hThread);
-  common::UniqueHandle handle(started.hProcess);
-  if (process != nullptr) *process = std::move(handle);
+  common::UniqueHandle process(started.hProcess);
   return plan.why;
 }
 

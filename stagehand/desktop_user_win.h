@@ -19,10 +19,10 @@ class DesktopUser {
 
   const DesktopFacts& facts() const { return facts_; }
 
-  // Starts `commandLine` in `folder` the way planDesktopStart says; returns
-  // the log line (with the error when the start failed). `process` gets the
-  // started program's handle when it is not null.
-  std::u16string start(std::wstring commandLine, const std::wstring& folder, common::UniqueHandle* process) const;
+  // Starts `commandLine` in `folder` the way planDesktopStart says, and lets
+  // go of the program at once (nobody waits for it); returns the log line
+  // (with the error when the start failed).
+  std::u16string start(std::wstring commandLine, const std::wstring& folder) const;
 
   // A known folder (CSIDL_APPDATA, CSIDL_PROGRAMS) of the per-user account; empty when it cannot be found.
   std::u16string folder(int csidl) const;

@@ -99,7 +99,7 @@ void StartProgram(HWND, int stringSize, wchar_t* variables, StackEntry** stackTo
     std::wstring commandLine = common::toWide(
         stagehand::launcherCommandLine(installFolder, common::fromWide(installer), options.runArg));
     // Never with the installer's elevation: as the desktop user, with that user's normal rights.
-    context.push(stagehand::DesktopUser().start(commandLine, common::toWide(installFolder), nullptr));
+    context.push(stagehand::DesktopUser().start(commandLine, common::toWide(installFolder)));
   });
 }
 
