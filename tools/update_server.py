@@ -77,7 +77,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if match and honours and int(match.group(1)) < size:
             start = int(match.group(1))
         stop, stall = size, 0
-        if mode in ("break", "norange", "stall") and count == 1:
+        if mode == "short":
+            stop = size // 2
+        elif mode in ("break", "norange", "stall") and count == 1:
             stop = size // 3
             stall = self.stall_seconds if mode == "stall" else 0
         elif mode == "break" and count == 2:
@@ -92,8 +94,6 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_header("Content-Length", str(size - start))
         self.send_header("Connection", "close")
         self.end_headers()
-        if mode == "short":
-            stop = size // 2
         sent = start
         began = time.monotonic()
         try:
