@@ -9,6 +9,18 @@
 #include "common/wide_win.h"
 
 namespace update {
+
+std::wstring FullPathOf(std::u16string_view path) {
+  const std::wstring given = common::toWide(path);
+  const DWORD needed = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return given;
+  std::wstring full(needed, L'\0');
+  const DWORD n = GetFullPathNameW(given.c_str(), needed, full.data(), nullptr);
+  if (n == 0 || n >= needed) return given;
+  full.resize(n);
+  return full;
+}
+
 namespace {
 
 class Win32FileWriter final : public FileWriter {
@@ -23,23 +35,13 @@ class Win32FileWriter final : public FileWriter {
   common::UniqueFile file_;
 };
 
-std::wstring fullPath(std::u16string_view path) {
-  const std::wstring given = common::toWide(path);
-  const DWORD needed = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
-  if (needed == 0) return given;
-  std::wstring full(needed, L'\0');
-  const DWORD n = GetFullPathNameW(given.c_str(), needed, full.data(), nullptr);
-  if (n == 0 || n >= needed) return given;
-  full.resize(n);
-  return full;
-}
 
 // The form of `path` that every file function takes at any length: paths of
 // MAX_PATH characters and more (the staged copy beside an installer path of
 // 251 to 259 characters) become "\\?\" paths, which the limit does not bind.
 std::wstring anyLength(std::u16string_view path) {
   if (path.size() < MAX_PATH) return common::toWide(path);
-  return common::toWide(common::extendedLengthPath(common::fromWide(fullPath(path))));
+  return common::toWide(common::extendedLengthPath(common::fromWide(FullPathOf(path))));
 }
 
 }  // namespace
@@ -69,8 +71,8 @@ bool Win32UpdateFiles::deleteFile(std::u16string_view path) {
 }
 
 bool Win32UpdateFiles::samePath(std::u16string_view a, std::u16string_view b) {
-  const std::wstring fullA = fullPath(a);
-  const std::wstring fullB = fullPath(b);
+  const std::wstring fullA = FullPathOf(a);
+  const std::wstring fullB = FullPathOf(b);
   return CompareStringOrdinal(fullA.c_str(), static_cast<int>(fullA.size()), fullB.c_str(),
                               static_cast<int>(fullB.size()), TRUE) == CSTR_EQUAL;
 }

@@ -1,9 +1,16 @@
 // The worker's files through the Win32 file API.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "update/update_ports.h"
 
 namespace update {
+
+// `path` made absolute as the system resolves it, at any length; `path`
+// itself when it cannot be.
+std::wstring FullPathOf(std::u16string_view path);
 
 class Win32UpdateFiles final : public UpdateFiles {
  public:

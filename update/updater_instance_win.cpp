@@ -3,20 +3,13 @@
 #include <cstdint>
 
 #include "common/wide_win.h"
+#include "update/update_files_win.h"
 #include "update/updater_instance.h"
 
 namespace update {
 namespace {
 
 constexpr wchar_t kMarkProperty[] = L"UpdInstance";
-
-std::u16string fullPathOf(std::u16string_view path) {
-  const std::wstring wide = common::toWide(path);
-  wchar_t full[MAX_PATH * 2] = {};
-  const DWORD n = GetFullPathNameW(wide.c_str(), MAX_PATH * 2, full, nullptr);
-  if (n == 0 || n >= MAX_PATH * 2) return std::u16string(path);
-  return common::fromWide(full);
-}
 
 struct Search {
   DWORD ownPid;
@@ -37,7 +30,7 @@ BOOL CALLBACK findMarked(HWND window, LPARAM parameter) {
 
 }  // namespace
 
-UpdaterInstance::UpdaterInstance(std::u16string_view rppath) : fullPath_(fullPathOf(rppath)) {
+UpdaterInstance::UpdaterInstance(std::u16string_view rppath) : fullPath_(common::fromWide(FullPathOf(rppath))) {
   const std::wstring name = L"Local\\" + common::toWide(InstanceName(fullPath_));
   mutex_.reset(CreateMutexW(nullptr, FALSE, name.c_str()));
   // A mutex that cannot be made at all does not stop the update.
