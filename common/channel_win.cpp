@@ -68,4 +68,8 @@ std::unique_ptr<ProcessWatch> watchProcess(std::uint32_t pid, std::uint32_t& err
   return std::make_unique<WinProcessWatch>(std::move(process));
 }
 
+std::unique_ptr<ProcessWatch> watchOpenedProcess(UniqueHandle process) {
+  return std::make_unique<WinProcessWatch>(std::move(process));
+}
+
 }  // namespace common

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/channel.h"
+#include "common/unique_handle_win.h"
 
 namespace common {
 
@@ -16,5 +17,8 @@ SectionOpening openNamedSection(std::u16string_view name, DWORD requestedSize);
 // A watch on process `pid` (synchronize access); its waits fail when the
 // process could not be opened, whose error goes to `error`.
 std::unique_ptr<ProcessWatch> watchProcess(std::uint32_t pid, std::uint32_t& error);
+
+// A watch on a process the caller opened (with synchronize access).
+std::unique_ptr<ProcessWatch> watchOpenedProcess(UniqueHandle process);
 
 }  // namespace common

@@ -39,14 +39,18 @@ bool tokenUsers(HANDLE token, TokenUsers& users, std::uint32_t& error) {
   const std::vector<BYTE> user = tokenRecord(token, TokenUser, error);
   const std::vector<BYTE> owner = tokenRecord(token, TokenOwner, error);
   if (user.empty() || owner.empty()) return false;
+  DWORD session = 0, size = 0;
+  if (!GetTokenInformation(token, TokenSessionId, &session, sizeof session, &size)) {
+    error = GetLastError();
+    return false;
+  }
+  users.session = session;
   users.user = sidText(reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid, error);
   users.owner = sidText(reinterpret_cast<const TOKEN_OWNER*>(owner.data())->Owner, error);
   return !users.user.empty() && !users.owner.empty();
 }
 
-namespace {
-
-bool processUsers(HANDLE process, TokenUsers& users, std::uint32_t& error) {
+bool processTokenUsers(HANDLE process, TokenUsers& users, std::uint32_t& error) {
   UniqueHandle token;
   if (!OpenProcessToken(process, TOKEN_QUERY, token.put())) {
     error = GetLastError();
@@ -55,27 +59,17 @@ bool processUsers(HANDLE process, TokenUsers& users, std::uint32_t& error) {
   return tokenUsers(token.get(), users, error);
 }
 
-}  // namespace
-
-bool processTokenUsers(std::uint32_t pid, TokenUsers& users, std::uint32_t& error) {
-  UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-  if (!process) {
-    error = GetLastError();
-    return false;
-  }
-  return processUsers(process.get(), users, error);
-}
-
 bool ownTokenUsers(TokenUsers& users, std::uint32_t& error) {
-  return processUsers(GetCurrentProcess(), users, error);
+  return processTokenUsers(GetCurrentProcess(), users, error);
 }
 
 UniqueHandle createOwnedSection(std::u16string_view name, DWORD size, std::uint32_t& error) {
   TokenUsers own;
   if (!ownTokenUsers(own, error)) return {};
-  // Protected DACL, one entry: all access for this process's user (the same
-  // user's elevated helpers included).
-  const std::wstring sddl = L"D:P(A;;GA;;;" + toWide(own.user) + L")";
+  // Protected DACL: all access for this process's user (the same user's
+  // elevated helpers included) and for Administrators, whose account a
+  // standard user's elevated helper runs as.
+  const std::wstring sddl = L"D:P(A;;GA;;;" + toWide(own.user) + L")(A;;GA;;;BA)";
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
     error = GetLastError();

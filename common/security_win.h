@@ -15,11 +15,13 @@ namespace common {
 struct TokenUsers {
   std::u16string user;   // the token's user
   std::u16string owner;  // the default owner of objects the process creates
+  std::uint32_t session = 0;  // the Windows (desktop) session it runs in
 };
 
-// The users of process `pid`'s token; false (with `error`) when the process
-// or its token cannot be read.
-bool processTokenUsers(std::uint32_t pid, TokenUsers& users, std::uint32_t& error);
+// The users of the token of `process` (opened with
+// PROCESS_QUERY_LIMITED_INFORMATION); false (with `error`) when its token
+// cannot be read.
+bool processTokenUsers(HANDLE process, TokenUsers& users, std::uint32_t& error);
 
 // A SID as text ("S-1-5-32-544"); empty (with `error`) for none or one that cannot be converted.
 std::u16string sidText(PSID sid, std::uint32_t& error);
@@ -31,8 +33,8 @@ bool tokenUsers(HANDLE token, TokenUsers& users, std::uint32_t& error);
 bool ownTokenUsers(TokenUsers& users, std::uint32_t& error);
 
 // Creates the paging-file section `name` of `size` bytes that only this
-// process's user may open, as a client does for the helpers
-// it starts. Null (with `error`) when it cannot be created, and when a section
+// process's user and the Administrators may open, as a client does for the
+// helpers it starts (a standard user's elevated tool runs as an administrator). Null (with `error`) when it cannot be created, and when a section
 // of that name existed already (ERROR_ALREADY_EXISTS): somebody else made it.
 // An explicit owner-only descriptor also makes Wine record the owner, which it
 // leaves out of a default one.

@@ -31,8 +31,19 @@ class Tool {
     }
     // What tools that ended without their clean-up left is undone first.
     if (recovery_ != nullptr && recovery_->journal.open()) recovery_->journal.recover(recovery_->undo);
-    if (const int failure = openSection(options.sectionName, options.clientPid); failure != kExitOk) return failure;
-    client_ = system_.watchClient(options.clientPid);
+    if (const int failure = openSection(options.sectionName); failure != kExitOk) return failure;
+    ClientWatch client = system_.watchClient(options.clientPid);
+    if (!client.watch) {
+      // Nothing can be served without the client, but the clean-up that
+      // needs no request (the dial-up hang-up) still runs.
+      log_.write(logq::LOG_ERROR, __LINE__,
+                 "linkwarden: cannot open client process %u (error %u): nothing is served, the clean-up runs, exit %d",
+                 options.clientPid, client.error, kExitOk);
+      return exitSequence();
+    }
+    client_ = std::move(client.watch);
+    if (!trustsClient(options.clientPid, client.identity)) return kExitClientRefused;
+    if (const int failure = checkView(); failure != kExitOk) return failure;
     guard_ = system_.startSessionGuard(environmentClean_);
     log_.write(logq::LOG_ERROR, __LINE__, "%s", texts::kWatching);
 
@@ -63,49 +74,55 @@ class Tool {
     log_.write(logq::LOG_ERROR, __LINE__, "%s", texts::kStarted);
   }
 
-  // Opens the client's section and checks that a view of the whole block can
-  // be mapped, so that no pass ever runs on a bad view.
-  int openSection(std::u16string_view name, std::uint32_t clientPid) {
+  // Opens the client's section; the tool never serves a section it created itself.
+  int openSection(std::u16string_view name) {
     common::SectionOpening opening = system_.openSection(name);
-    const std::string shown = common::toGbk(name);
+    sectionName_ = common::toGbk(name);
     if (!opening.section || opening.createdNew) {
       log_.write(logq::LOG_ERROR, __LINE__, "linkwarden: no section \"%s\" from the client (error %u), exit %d",
-                 shown.c_str(), opening.error, kExitNoSection);
+                 sectionName_.c_str(), opening.error, kExitNoSection);
       return kExitNoSection;
     }
-    if (!trustsSection(shown, opening.owner, clientPid)) return kExitNoSection;
-    std::uint32_t error = 0;
-    if (opening.section->mapView(kCommandBlockSize, error) == nullptr) {
-      log_.write(logq::LOG_ERROR, __LINE__,
-                 "linkwarden: cannot map the %u-byte command block of section \"%s\" (error %u), exit %d", static_cast<unsigned>(kCommandBlockSize),
-                 shown.c_str(), error, kExitViewUnavailable);
-      return kExitViewUnavailable;
-    }
-    opening.section->unmapView();
     section_ = std::move(opening.section);
+    sectionOwner_ = std::move(opening.owner);
     return kExitOk;
   }
 
-  // The tool runs elevated and does what the section asks: it serves only a
-  // client of its own user, through a section that client's user owns, so
-  // that nobody else can plant a section under the name or a process to watch.
-  bool trustsSection(const std::string& shown, const std::u16string& owner, std::uint32_t clientPid) {
-    const ClientIdentity who = system_.identifyClient(clientPid);
+  // Checks that a view of the whole block can be mapped, so that no pass ever runs on a bad view.
+  int checkView() {
+    std::uint32_t error = 0;
+    if (section_->mapView(kCommandBlockSize, error) == nullptr) {
+      log_.write(logq::LOG_ERROR, __LINE__,
+                 "linkwarden: cannot map the %u-byte command block of section \"%s\" (error %u), exit %d",
+                 static_cast<unsigned>(kCommandBlockSize), sectionName_.c_str(), error, kExitViewUnavailable);
+      return kExitViewUnavailable;
+    }
+    section_->unmapView();
+    return kExitOk;
+  }
+
+  // The tool runs elevated and does what the section asks. It serves the
+  // client that started it whatever its account (a standard user's client
+  // gets the tool through an administrator's account), but only one on the
+  // tool's own desktop session, through a section that the client's account
+  // owns, so that nobody else can plant a section under the name.
+  bool trustsClient(std::uint32_t clientPid, const ClientIdentity& who) {
+    const auto refuse = [&](const std::string& why) {
+      log_.write(logq::LOG_ERROR, __LINE__, "linkwarden: client process %u refused: %s, exit %d", clientPid,
+                 why.c_str(), kExitClientRefused);
+      return false;
+    };
     if (who.clientUser.empty() || who.toolUser.empty()) {
-      log_.write(logq::LOG_ERROR, __LINE__, "linkwarden: cannot read the user of client process %u (error %u), exit %d",
-                 clientPid, who.error, kExitNoSection);
-      return false;
+      return refuse("its user cannot be read (error " + std::to_string(who.error) + ")");
     }
-    if (who.clientUser != who.toolUser) {
-      log_.write(logq::LOG_ERROR, __LINE__, "linkwarden: client process %u runs as %s, not as this tool's user %s, exit %d",
-                 clientPid, common::toGbk(who.clientUser).c_str(), common::toGbk(who.toolUser).c_str(), kExitNoSection);
-      return false;
+    if (who.clientSession != who.toolSession) {
+      return refuse("it runs in session " + std::to_string(who.clientSession) + ", not in this tool's session " +
+                    std::to_string(who.toolSession));
     }
-    if (owner.empty() || (owner != who.clientUser && owner != who.clientOwner)) {
-      log_.write(logq::LOG_ERROR, __LINE__, "linkwarden: section \"%s\" is owned by %s, not by the client's user %s, exit %d",
-                 shown.c_str(), owner.empty() ? "an unknown owner" : common::toGbk(owner).c_str(),
-                 common::toGbk(who.clientUser).c_str(), kExitNoSection);
-      return false;
+    if (sectionOwner_.empty()) return refuse("section \"" + sectionName_ + "\" has an unknown owner");
+    if (sectionOwner_ != who.clientUser && sectionOwner_ != who.clientOwner) {
+      return refuse("section \"" + sectionName_ + "\" is owned by " + common::toGbk(sectionOwner_) +
+                    ", not by its user " + common::toGbk(who.clientUser));
     }
     return true;
   }
@@ -137,7 +154,7 @@ class Tool {
     environmentClean_.store(true);
     if (recovery_ != nullptr) recovery_->journal.finish();
     section_.reset();
-    guard_->close();
+    if (guard_) guard_->close();
     return kExitOk;
   }
 
@@ -146,6 +163,8 @@ class Tool {
   logq::SourceLog log_;
   std::atomic<bool> environmentClean_{true};
   std::unique_ptr<common::SharedSection> section_;
+  std::string sectionName_;     // as the log shows it
+  std::u16string sectionOwner_;
   std::unique_ptr<common::ProcessWatch> client_;
   std::unique_ptr<SessionGuard> guard_;
   bool viewFailing_ = false;

@@ -24,6 +24,9 @@ enum ExitCode : int {
   kExitRecovered = 4,
   // "--recover=": the journal's place cannot be trusted, nothing was done.
   kExitJournalRefused = 5,
+  // The client is not one the tool serves: another session, a section owned
+  // by another account than the client's, or a token that cannot be read.
+  kExitClientRefused = 6,
   kExitBadOptions = 87,
 };
 

@@ -19,7 +19,8 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   const std::vector<std::u16string> tokens = common::commandLineTokens();
   logq::ILogManager& logs = logq::instance();
-  linkwarden::WinToolSystem system(instance, logs);
+  linkwarden::ClientRights clientRights;
+  linkwarden::WinToolSystem system(instance, logs, clientRights);
 
   linkwarden::WinServiceManager serviceManager;
   linkwarden::DriverServices driver(serviceManager, logs);
@@ -27,7 +28,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   linkwarden::WinNetshRunner netsh;
   linkwarden::DnsSettings dns(dnsSystem, netsh, logs);
   linkwarden::WinRouteTable routeTable;
-  linkwarden::WinFileSource files;
+  linkwarden::WinFileSource files(clientRights);
   linkwarden::RouteChanges routes(routeTable, files, logs);
   linkwarden::WinRemoteAccess remoteAccess;
   linkwarden::ProductDialUp dialUp(remoteAccess, logs, [](const char* text) {

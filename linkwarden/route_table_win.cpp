@@ -61,8 +61,8 @@ std::uint32_t WinRouteTable::majorVersion() { return windowsMajorVersion(); }
 ReadResult WinFileSource::readAll(std::u16string_view path, std::uint64_t limit, std::string& bytes,
                                   std::uint64_t& size) {
   const std::wstring widePath = common::toWide(path);
-  common::UniqueFile file(CreateFileW(widePath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD error = 0;
+  common::UniqueFile file = clientRights_.open(widePath.c_str(), GENERIC_READ, 0, OPEN_EXISTING, error);
   if (!file) return ReadResult::kMissing;
   LARGE_INTEGER fileSize;
   if (!GetFileSizeEx(file.get(), &fileSize)) return ReadResult::kFailed;

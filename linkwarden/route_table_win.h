@@ -1,5 +1,6 @@
 #pragma once
 
+#include "linkwarden/client_rights_win.h"
 #include "linkwarden/file_source.h"
 #include "linkwarden/route_table.h"
 
@@ -15,10 +16,16 @@ class WinRouteTable final : public RouteTable {
   std::uint32_t majorVersion() override;
 };
 
+// The client's files, opened with the client's rights.
 class WinFileSource final : public FileSource {
  public:
+  explicit WinFileSource(const ClientRights& clientRights) : clientRights_(clientRights) {}
+
   ReadResult readAll(std::u16string_view path, std::uint64_t limit, std::string& bytes,
                      std::uint64_t& size) override;
+
+ private:
+  const ClientRights& clientRights_;
 };
 
 }  // namespace linkwarden

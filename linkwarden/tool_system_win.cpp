@@ -12,29 +12,39 @@ constexpr DWORD kRequestedSectionSize = 270;
 
 }  // namespace
 
-WinToolSystem::WinToolSystem(HINSTANCE instance, logq::ILogManager& logs)
-    : instance_(instance), log_(logs, logq::kMainLoggerId, "linkwarden/linkwarden") {}
+WinToolSystem::WinToolSystem(HINSTANCE instance, logq::ILogManager& logs, ClientRights& clientRights)
+    : instance_(instance), clientRights_(clientRights), log_(logs, logq::kMainLoggerId, "linkwarden/linkwarden") {}
 
 common::SectionOpening WinToolSystem::openSection(std::u16string_view name) {
   return common::openNamedSection(name, kRequestedSectionSize);
 }
 
-ClientIdentity WinToolSystem::identifyClient(std::uint32_t pid) {
-  ClientIdentity identity;
+ClientWatch WinToolSystem::watchClient(std::uint32_t pid) {
+  ClientWatch client;
+  common::UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  if (!process) {
+    client.error = GetLastError();
+    return client;
+  }
+  // Everything below is read from this one handle, the one the tool waits on.
+  ClientIdentity& identity = client.identity;
   common::TokenUsers users;
-  if (common::ownTokenUsers(users, identity.error)) identity.toolUser = users.user;
-  if (common::processTokenUsers(pid, users, identity.error)) {
+  if (common::ownTokenUsers(users, identity.error)) {
+    identity.toolUser = users.user;
+    identity.toolSession = users.session;
+  }
+  if (common::processTokenUsers(process.get(), users, identity.error)) {
     identity.clientUser = users.user;
     identity.clientOwner = users.owner;
+    identity.clientSession = users.session;
   }
-  return identity;
-}
-
-std::unique_ptr<common::ProcessWatch> WinToolSystem::watchClient(std::uint32_t pid) {
-  std::uint32_t error = 0;
-  std::unique_ptr<common::ProcessWatch> watch = common::watchProcess(pid, error);
-  if (error != 0) log_.write(logq::LOG_ERROR, __LINE__, "linkwarden: cannot open client process %u (error %u)", pid, error);
-  return watch;
+  DWORD rightsError = 0;
+  if (!clientRights_.adopt(process.get(), rightsError)) {
+    log_.write(logq::LOG_ERROR, __LINE__, "linkwarden: no token of client process %u to open its files with (error %lu)",
+               pid, rightsError);
+  }
+  client.watch = common::watchOpenedProcess(std::move(process));
+  return client;
 }
 
 std::unique_ptr<SessionGuard> WinToolSystem::startSessionGuard(const std::atomic<bool>& environmentClean) {

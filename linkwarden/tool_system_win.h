@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "linkwarden/client_rights_win.h"
 #include "linkwarden/tool_system.h"
 #include "utils/log_format.h"
 
@@ -11,15 +12,16 @@ namespace linkwarden {
 
 class WinToolSystem final : public ToolSystem {
  public:
-  WinToolSystem(HINSTANCE instance, logq::ILogManager& logs);
+  // The client's rights go to `clientRights` once its process is opened.
+  WinToolSystem(HINSTANCE instance, logq::ILogManager& logs, ClientRights& clientRights);
 
   common::SectionOpening openSection(std::u16string_view name) override;
-  ClientIdentity identifyClient(std::uint32_t pid) override;
-  std::unique_ptr<common::ProcessWatch> watchClient(std::uint32_t pid) override;
+  ClientWatch watchClient(std::uint32_t pid) override;
   std::unique_ptr<SessionGuard> startSessionGuard(const std::atomic<bool>& environmentClean) override;
 
  private:
   HINSTANCE instance_;
+  ClientRights& clientRights_;
   logq::SourceLog log_;
 };
 

@@ -60,9 +60,10 @@ common::SectionOpening FakeToolSystem::openSection(std::u16string_view name) {
   return common::SectionOpening{std::make_unique<FakeSection>(*this), createdNew ? 0u : 183u, createdNew, sectionOwner};
 }
 
-std::unique_ptr<common::ProcessWatch> FakeToolSystem::watchClient(std::uint32_t pid) {
+ClientWatch FakeToolSystem::watchClient(std::uint32_t pid) {
   events_.push_back("watch " + std::to_string(pid));
-  return std::make_unique<FakeWatch>(*this);
+  if (!clientOpens) return ClientWatch{nullptr, 87, {}};
+  return ClientWatch{std::make_unique<FakeWatch>(*this), 0, identity};
 }
 
 std::unique_ptr<SessionGuard> FakeToolSystem::startSessionGuard(const std::atomic<bool>& clean) {

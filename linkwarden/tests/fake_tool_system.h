@@ -23,7 +23,8 @@ class FakeToolSystem final : public ToolSystem {
   bool sectionExists = true;
   bool createdNew = false;
   std::u16string sectionOwner = u"S-1-5-21-7-1000";
-  ClientIdentity identity{u"S-1-5-21-7-1000", u"S-1-5-21-7-1000", u"S-1-5-21-7-1000", 0};
+  ClientIdentity identity{u"S-1-5-21-7-1000", u"S-1-5-21-7-1000", u"S-1-5-21-7-1000", 1, 1, 0};
+  bool clientOpens = true;
   // Which map calls fail (0-based); the first map is the start-up check.
   std::function<bool(int)> mapFails = [](int) { return false; };
   // The result of each wait on the client (0-based); the client ends at once by default.
@@ -35,8 +36,7 @@ class FakeToolSystem final : public ToolSystem {
   bool viewMapped = false;
 
   common::SectionOpening openSection(std::u16string_view name) override;
-  ClientIdentity identifyClient(std::uint32_t) override { return identity; }
-  std::unique_ptr<common::ProcessWatch> watchClient(std::uint32_t pid) override;
+  ClientWatch watchClient(std::uint32_t pid) override;
   std::unique_ptr<SessionGuard> startSessionGuard(const std::atomic<bool>& clean) override;
 
   Events& events_;

@@ -120,9 +120,11 @@ TEST_F(ToolRunTest, MissingOrSmallSectionEndsEarly) {
             std::string::npos);
 }
 
-// Only a client of the tool's own user, through a section that user owns, is
-// served (the default owner of the client's objects counts as the client's
-// own); anything else is refused before a request is read.
+// The tool serves its client whatever the client's account (a standard
+// user's client gets the tool through an administrator's account), on the
+// tool's own session, through a section the client's account owns (the
+// default owner of its objects counts as its own). Anything else is refused
+// before a request is read.
 struct TrustCase {
   std::u16string owner;
   ClientIdentity identity;
@@ -136,9 +138,12 @@ TEST_P(ToolTrustTest, StrangersAreRefusedBeforeAnyRequestIsRead) {
   system.sectionOwner = GetParam().owner;
   system.identity = GetParam().identity;
   const char* logged = GetParam().logged;
-  EXPECT_EQ(runWatching(), logged == nullptr ? kExitOk : kExitNoSection);
-  if (logged == nullptr) return;
-  EXPECT_EQ(events, (Events{"open section LwSection", "section closed"}));
+  EXPECT_EQ(runWatching(), logged == nullptr ? kExitOk : kExitClientRefused);
+  if (logged == nullptr) {
+    EXPECT_EQ(system.maps, 1);
+    return;
+  }
+  EXPECT_EQ(events, (Events{"open section LwSection", "watch 4242", "section closed"}));
   EXPECT_EQ(system.maps, 0);
   EXPECT_NE(console.all().find(logged), std::string::npos) << logged;
 }
@@ -146,18 +151,36 @@ TEST_P(ToolTrustTest, StrangersAreRefusedBeforeAnyRequestIsRead) {
 INSTANTIATE_TEST_SUITE_P(
     Owners, ToolTrustTest,
     ::testing::Values(
-        TrustCase{kAdmins, {kUser, kUser, kAdmins, 0}, nullptr},
-        TrustCase{kOther, {kUser, kUser, kUser, 0},
-                  "section \"LwSection\" is owned by S-1-5-21-7-1001, not by the client's user S-1-5-21-7-1000, exit 2"},
-        TrustCase{u"", {kUser, kUser, kUser, 0}, "is owned by an unknown owner"},
-        TrustCase{kOther, {kUser, kOther, kOther, 0},
-                  "client process 4242 runs as S-1-5-21-7-1001, not as this tool's user S-1-5-21-7-1000, exit 2"},
-        TrustCase{kUser, {kUser, u"", u"", 5}, "cannot read the user of client process 4242 (error 5), exit 2"}));
+        TrustCase{kUser, {kUser, kUser, kUser, 1, 1, 0}, nullptr},
+        TrustCase{kAdmins, {kUser, kUser, kAdmins, 1, 1, 0}, nullptr},
+        // A standard user's client, served by the tool an administrator's account runs.
+        TrustCase{kOther, {kUser, kOther, kOther, 1, 1, 0}, nullptr},
+        TrustCase{kOther, {kUser, kOther, kOther, 1, 2, 0},
+                  "client process 4242 refused: it runs in session 2, not in this tool's session 1, exit 6"},
+        TrustCase{kOther, {kUser, kUser, kUser, 1, 1, 0},
+                  "refused: section \"LwSection\" is owned by S-1-5-21-7-1001, not by its user S-1-5-21-7-1000, exit 6"},
+        TrustCase{kUser, {kUser, kOther, kOther, 1, 1, 0},
+                  "section \"LwSection\" is owned by S-1-5-21-7-1000, not by its user S-1-5-21-7-1001"},
+        TrustCase{u"", {kUser, kUser, kUser, 1, 1, 0}, "refused: section \"LwSection\" has an unknown owner, exit 6"},
+        TrustCase{kUser, {kUser, u"", u"", 1, 0, 5}, "refused: its user cannot be read (error 5), exit 6"}));
+
+// A client process that cannot be opened: nothing is served, the exit
+// sequence runs at once (the dial-up hang-up with it), exit 0.
+TEST_F(ToolRunTest, UnopenableClientRunsTheExitSequenceAtOnce) {
+  system.clientOpens = false;
+  system.block.driver.pending = 1;
+  EXPECT_EQ(runWatching(), kExitOk);
+  EXPECT_EQ(events, (Events{"open section LwSection", "watch 4242", "remove services", "restore dns", "hang up",
+                            "delete routes", "section closed"}));
+  EXPECT_EQ(system.maps, 0);
+  EXPECT_NE(console.all().find("cannot open client process 4242 (error 87): nothing is served, the clean-up runs, exit 0"),
+            std::string::npos);
+}
 
 TEST_F(ToolRunTest, UnmappableSectionEndsEarly) {
   system.mapFails = [](int) { return true; };
   EXPECT_EQ(runWatching(), kExitViewUnavailable);
-  EXPECT_EQ(events, (Events{"open section LwSection", "section closed"}));
+  EXPECT_EQ(events, (Events{"open section LwSection", "watch 4242", "section closed"}));
   EXPECT_NE(console.all().find("cannot map the 1496-byte command block of section \"LwSection\" (error 5), exit 3"), std::string::npos);
 }
 

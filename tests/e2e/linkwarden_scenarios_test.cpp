@@ -159,7 +159,8 @@ TEST(LinkwardenScenario, BadOptionsExit87) {
 }
 
 // A client that has already ended when the tool starts: no pass is run (the
-// pending request stays raised), and the tool exits 0.
+// pending request stays raised), and the tool exits 0. So does a client
+// process that cannot be opened at all, after the exit sequence.
 TEST(LinkwardenScenario, ClientEndedBeforeTheToolStarted) {
   const std::wstring name = L"LwEnded" + ownPid();
   ClientSection section(name, linkwarden::kCommandBlockSize);
@@ -174,12 +175,19 @@ TEST(LinkwardenScenario, ClientEndedBeforeTheToolStarted) {
   e2e::Process tool = e2e::start(kTool, L"--filemapping-name=" + name + L" --watch=" + std::to_wstring(ended.pid));
   EXPECT_EQ(e2e::waitExit(tool.handle.get(), kGenerous), 0u);
   EXPECT_EQ(section.block->driver.pending, 1);
+
+  constexpr wchar_t kNoSuchProcess[] = L"4294967292";  // a multiple of 4 no process gets here
+  e2e::Process unopened = e2e::start(kTool, L"--filemapping-name=" + name + L" --watch=" + kNoSuchProcess);
+  EXPECT_EQ(e2e::waitExit(unopened.handle.get(), kGenerous), 0u);
+  EXPECT_EQ(section.block->driver.pending, 1);
+  EXPECT_NE(toolLog(unopened.handle.get()).find("cannot open client process 4294967292 (error 87): nothing is served"),
+            std::string::npos);
 }
 
 // No section from any client: the tool does not serve its own 270-byte
 // section; it ends with the documented code instead of crashing. Nor does it
-// serve a section owned by somebody other than the client's user (here the
-// Administrators group): it says so and reads no request.
+// serve a section owned by somebody other than the client's account (here
+// the Administrators group): it says so and reads no request.
 TEST(LinkwardenScenario, MissingOrStrangersSectionEndsWithItsCode) {
   e2e::Process tool = e2e::start(kTool, L"--filemapping-name=LwNobody" + ownPid() + L" --watch=" + ownPid());
   EXPECT_EQ(e2e::waitExit(tool.handle.get(), kGenerous), static_cast<DWORD>(linkwarden::kExitNoSection));
@@ -196,8 +204,8 @@ TEST(LinkwardenScenario, MissingOrStrangersSectionEndsWithItsCode) {
   std::uint32_t error = 0;
   ASSERT_EQ(common::objectOwner(section.get(), error), u"S-1-5-32-544");
   e2e::Process refused = e2e::start(kTool, L"--filemapping-name=" + name + L" --watch=" + ownPid());
-  EXPECT_EQ(e2e::waitExit(refused.handle.get(), kGenerous), static_cast<DWORD>(linkwarden::kExitNoSection));
-  EXPECT_NE(toolLog(refused.handle.get()).find("is owned by S-1-5-32-544, not by the client's user"),
+  EXPECT_EQ(e2e::waitExit(refused.handle.get(), kGenerous), static_cast<DWORD>(linkwarden::kExitClientRefused));
+  EXPECT_NE(toolLog(refused.handle.get()).find("is owned by S-1-5-32-544, not by its user"),
             std::string::npos);
 }
 
