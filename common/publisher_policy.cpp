@@ -28,13 +28,14 @@ Verdict JudgeDownload(const FileSignature& oldInstaller, const FileSignature& do
              : Verdict::kRefused;
 }
 
-const char* WhyRefused(const FileSignature& oldInstaller, const FileSignature& download) {
+std::string WhyRefused(const FileSignature& oldInstaller, const FileSignature& download,
+                       std::string_view reference) {
   if (download.state == Signature::kNone) return "it is not signed";
   if (download.state == Signature::kInvalid) return "its signature does not match its content";
   if (!samePublisherName(download, oldInstaller)) return "it is signed by another publisher";
   if (!download.trustedChain) return "its certificate names the publisher, but no trusted root vouches for it";
   if (!download.currentlyValid) return "its certificate names the publisher, but it is not valid now";
-  return "the old installer's certificate chains to no trusted root";
+  return std::string(reference) + "'s certificate chains to no trusted root";
 }
 
 }  // namespace common

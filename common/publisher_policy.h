@@ -46,7 +46,9 @@ enum class Verdict {
 
 Verdict JudgeDownload(const FileSignature& oldInstaller, const FileSignature& download);
 
-// Why JudgeDownload refuses the download, for the log ("it is not signed", ...).
-const char* WhyRefused(const FileSignature& oldInstaller, const FileSignature& download);
+// Why JudgeDownload refuses the download, for the log ("it is not signed",
+// ...); `reference` names what the download is held to.
+std::string WhyRefused(const FileSignature& oldInstaller, const FileSignature& download,
+                       std::string_view reference = "the old installer");
 
 }  // namespace common

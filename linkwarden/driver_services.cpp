@@ -8,25 +8,41 @@
 
 namespace linkwarden {
 
-DriverServices::DriverServices(ServiceManager& services, logq::ILogManager& logs)
+DriverServices::DriverServices(ServiceManager& services, DriverOrigin& origin, logq::ILogManager& logs)
     : services_(services),
+      origin_(origin),
       requestLog_(logs, logq::kMainLoggerId, "linkwarden/linkwarden"),
       driverLog_(logs, logq::kMainLoggerId, "linkwarden/driver") {}
 
 void DriverServices::handle(DriverRequest& request) {
   const std::u16string name = common::readField(request.serviceName);
   const bool install = request.install != 0;
-  serviceStates_[name] = install;
   if (install) {
+    const DriverVerdict verdict = checkDriver(common::readField(request.imagePath));
+    if (!verdict.trusted) {
+      // Nothing was created, so the exit has nothing of this request to remove.
+      driverLog_.write(logq::LOG_ERROR, __LINE__, "linkwarden: driver of service [%s] refused: %s; nothing is installed",
+                       common::toGbk(name).c_str(), verdict.refusal.c_str());
+      requestLog_.write(logq::LOG_ERROR, __LINE__, texts::kInstallFailed, common::toGbk(name).c_str());
+      return;
+    }
+    serviceStates_[name] = true;
     if (recorder_ != nullptr) recorder_->serviceInstalling(name);
-    if (!installDriverService(name, common::readField(request.imagePath))) {
+    if (!installDriverService(name, verdict.binaryPath)) {
       requestLog_.write(logq::LOG_ERROR, __LINE__, texts::kInstallFailed, common::toGbk(name).c_str());
     }
-  } else if (!removeDriverService(name)) {
+    return;
+  }
+  serviceStates_[name] = false;
+  if (!removeDriverService(name)) {
     requestLog_.write(logq::LOG_ERROR, __LINE__, texts::kRemoveFailed, common::toGbk(name).c_str());
   } else if (recorder_ != nullptr) {
     recorder_->serviceRemoved(name);
   }
+}
+
+DriverVerdict DriverServices::checkDriver(std::u16string_view imagePath) {
+  return judgeDriver(origin_.toolFolder(), origin_.toolSignature(), origin_.examine(services_.fullPath(imagePath)));
 }
 
 void DriverServices::removeInstalled() {

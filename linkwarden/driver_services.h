@@ -1,10 +1,14 @@
 // Driver requests: install and start, or stop and delete, a kernel-driver
 // service; at exit, remove every service whose latest request was an install.
+// Only the product's own driver is installed (driver_trust.h); a refused
+// request leaves the service manager and the exit's list untouched.
 #pragma once
 
 #include <map>
 #include <string>
 
+#include "linkwarden/driver_origin.h"
+#include "linkwarden/driver_trust.h"
 #include "linkwarden/request_handlers.h"
 #include "linkwarden/service_manager.h"
 #include "utils/log_format.h"
@@ -15,7 +19,7 @@ class UndoRecorder;
 
 class DriverServices final : public DriverRequests {
  public:
-  DriverServices(ServiceManager& services, logq::ILogManager& logs);
+  DriverServices(ServiceManager& services, DriverOrigin& origin, logq::ILogManager& logs);
 
   void handle(DriverRequest& request) override;
   void removeInstalled() override;
@@ -28,11 +32,15 @@ class DriverServices final : public DriverRequests {
   // Told of each service before it is installed and after a removal request removed it.
   void recordWith(UndoRecorder& recorder) { recorder_ = &recorder; }
 
+  // Whether the file `imagePath` names may be loaded, and from which path.
+  DriverVerdict checkDriver(std::u16string_view imagePath);
+
   // Latest request per service name, ordered by UTF-16 code unit.
   const std::map<std::u16string, bool>& serviceStates() const { return serviceStates_; }
 
  private:
   ServiceManager& services_;
+  DriverOrigin& origin_;
   logq::SourceLog requestLog_;  // "linkwarden/linkwarden"
   logq::SourceLog driverLog_;   // "linkwarden/driver"
   std::map<std::u16string, bool> serviceStates_;

@@ -25,14 +25,15 @@ class DriverServicesTest : public ::testing::Test {
   }
 
   testing::FakeServiceManager scm;
+  testing::FakeDriverOrigin origin;
   testing::LogCapture capture;
-  DriverServices drivers{scm, capture.logs};
+  DriverServices drivers{scm, origin, capture.logs};
 };
 
 // A service that exists and runs: two warnings, success, no request failure.
 TEST_F(DriverServicesTest, InstallOfARunningService) {
   scm.services[u"lwdrv"].running = true;
-  request(u"lwdrv", true, u"C:\\drv\\lw.sys");
+  request(u"lwdrv", true, u"C:\\work\\lw.sys");
   EXPECT_EQ(capture.records(), (Records{"LOG_WARN  Service Is Exist\n driver:",
                                         "LOG_WARN  Service Had Been Started\n driver:"}));
   EXPECT_EQ(scm.services[u"lwdrv"].binaryPath, u"");  // an existing service keeps its configuration
@@ -54,7 +55,7 @@ TEST_F(DriverServicesTest, DriverThatCannotLoad) {
 
 TEST_F(DriverServicesTest, StartFailureIsLogged) {
   scm.services[u"lwdrv"].startError = 1114;  // exists already, registered with a bad file
-  request(u"lwdrv", true, u"C:\\x.sys");
+  request(u"lwdrv", true, u"C:\\work\\x.sys");
   EXPECT_EQ(capture.records(), (Records{"LOG_WARN  Service Is Exist\n driver:",
                                         "LOG_ERROR Start Service Fail: 1114\n driver:", kInstallFailed}));
   EXPECT_TRUE(drivers.serviceStates().at(u"lwdrv"));
@@ -80,20 +81,20 @@ TEST_F(DriverServicesTest, RemovalOfAStoppedService) {
 // The manager cannot be opened: install fails at once; removal still tries and logs.
 TEST_F(DriverServicesTest, ManagerUnavailable) {
   scm.connectError = 5;
-  request(u"lwdrv", true, u"C:\\x.sys");
+  request(u"lwdrv", true, u"C:\\work\\x.sys");
   EXPECT_EQ(capture.records(), (Records{"LOG_ERROR OpenSCManager Fail: 5\n driver:", kInstallFailed}));
 }
 
 // Names differing only in case are two entries; the exit removes, in code-unit
 // order, only those whose latest request was an install.
 TEST_F(DriverServicesTest, ExitRemovesInstalledInCodeUnitOrder) {
-  request(u"lwdrv", true, u"C:\\a.sys");
-  request(u"LWDRV", true, u"C:\\b.sys");
-  request(u"other", true, u"C:\\c.sys");
+  request(u"lwdrv", true, u"C:\\work\\a.sys");
+  request(u"LWDRV", true, u"C:\\work\\b.sys");
+  request(u"other", true, u"C:\\work\\c.sys");
   request(u"other", false);
-  request(u"again", true, u"C:\\d.sys");
+  request(u"again", true, u"C:\\work\\d.sys");
   request(u"again", false);
-  request(u"again", true, u"C:\\d.sys");
+  request(u"again", true, u"C:\\work\\d.sys");
   scm.calls.clear();
   drivers.removeInstalled();
   std::vector<std::string> opened;
@@ -102,6 +103,71 @@ TEST_F(DriverServicesTest, ExitRemovesInstalledInCodeUnitOrder) {
   }
   EXPECT_EQ(opened, (std::vector<std::string>{"LWDRV", "again", "lwdrv"}));
   EXPECT_TRUE(scm.services.empty());
+}
+
+// Only the product's own driver is loaded: a file inside the tool's folder
+// once its links are resolved, signed by the tool's publisher. A refusal
+// names its reason, touches no service and leaves nothing for the exit.
+struct DriverCase {
+  const char* what;
+  DriverFile file;
+  common::FileSignature tool;
+  const char* refusal;  // null: installed from the resolved path
+};
+
+common::FileSignature signedBy(const char* cert, const char16_t* organization, bool trusted = true) {
+  return common::FileSignature{common::Signature::kValid, cert, trusted, true, organization, organization};
+}
+
+TEST(DriverTrustTest, OnlyTheProductsOwnDriverIsLoaded) {
+  using common::Signature;
+  const common::FileSignature publisher = testing::FakeDriverOrigin::publisher();
+  const std::u16string beside = u"\\\\?\\C:\\work\\lw.sys";
+  const DriverCase cases[] = {
+      {"the tool's own publisher, beside it", {beside, 0, publisher}, publisher, nullptr},
+      {"below the tool's folder, letter case aside", {u"\\\\?\\c:\\WORK\\drivers\\lw.sys", 0, publisher}, publisher, nullptr},
+      {"the publisher's renewed certificate", {beside, 0, signedBy("renewed-cert", u"Tavaro")}, publisher, nullptr},
+      {"outside the folder", {u"\\\\?\\C:\\Users\\me\\lw.sys", 0, publisher}, publisher,
+       "refused: it lies outside the tool's folder C:\\work (resolved: C:\\Users\\me\\lw.sys)"},
+      {"a folder whose name only starts like the tool's", {u"\\\\?\\C:\\workshop\\lw.sys", 0, publisher}, publisher,
+       "it lies outside the tool's folder"},
+      {"through a link that leads out", {u"\\\\?\\UNC\\host\\share\\lw.sys", 0, publisher}, publisher,
+       "(resolved: \\\\host\\share\\lw.sys)"},
+      {"unsigned", {beside, 0, common::FileSignature{}}, publisher, "refused: it is not signed (C:\\work\\lw.sys)"},
+      {"tampered", {beside, 0, common::FileSignature{Signature::kInvalid, "", false, false, u"", u""}}, publisher, "its signature does not match its content"},
+      {"another publisher", {beside, 0, signedBy("other-cert", u"Somebody Else")}, publisher,
+       "it is signed by another publisher"},
+      {"the publisher's name under no trusted root", {beside, 0, signedBy("lookalike", u"Tavaro", false)}, publisher,
+       "no trusted root vouches for it"},
+      {"a tool that is not signed", {beside, 0, publisher}, common::FileSignature{}, "this tool is not signed"},
+      {"a file that cannot be opened", {u"", 2, common::FileSignature{}}, publisher, "refused: it cannot be opened (error 2)"},
+  };
+  for (const DriverCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::FakeServiceManager scm;
+    testing::FakeDriverOrigin origin;
+    testing::LogCapture capture;
+    DriverServices drivers{scm, origin, capture.logs};
+    origin.own = c.tool;
+    origin.files[u"C:\\work\\lw.sys"] = c.file;
+    DriverRequest r{};
+    r.install = 1;
+    common::writeField(r.serviceName, u"lwdrv");
+    common::writeField(r.imagePath, u"lw.sys");
+    drivers.handle(r);
+    if (c.refusal == nullptr) {
+      EXPECT_EQ(scm.services.at(u"lwdrv").binaryPath, c.file.resolvedPath.substr(4));
+      EXPECT_TRUE(capture.records().empty());
+      continue;
+    }
+    EXPECT_TRUE(scm.calls.empty());
+    EXPECT_EQ(drivers.serviceStates().count(u"lwdrv"), 0u);
+    const Records records = capture.records();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_NE(records[0].find(c.refusal), std::string::npos) << records[0];
+    EXPECT_NE(records[0].find("driver of service [lwdrv] refused"), std::string::npos) << records[0];
+    EXPECT_EQ(records[1], kInstallFailed);
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "linkwarden/driver_origin.h"
 #include "linkwarden/service_manager.h"
 
 namespace linkwarden::testing {
@@ -29,6 +30,26 @@ class FakeServiceManager final : public ServiceManager {
   }
 
   void note(const char* what, std::u16string_view name) { calls.push_back(what + std::string(name.begin(), name.end())); }
+};
+
+// The tool lies in C:\work, signed by the publisher; every file resolves to
+// itself and carries the publisher's signature unless `files` says otherwise.
+class FakeDriverOrigin final : public DriverOrigin {
+ public:
+  static common::FileSignature publisher() {
+    return common::FileSignature{common::Signature::kValid, "publisher-cert", true, true, u"Tavaro", u"Tavaro"};
+  }
+  std::u16string folder = u"\\\\?\\C:\\work";
+  common::FileSignature own = publisher();
+  std::map<std::u16string, DriverFile> files;  // by the full path asked for
+
+  std::u16string toolFolder() override { return folder; }
+  common::FileSignature toolSignature() override { return own; }
+  DriverFile examine(std::u16string_view path) override {
+    const auto it = files.find(std::u16string(path));
+    if (it != files.end()) return it->second;
+    return DriverFile{u"\\\\?\\" + std::u16string(path), 0, publisher()};
+  }
 };
 
 class FakeService final : public Service {

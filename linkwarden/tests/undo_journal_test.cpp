@@ -127,7 +127,8 @@ TEST_F(UndoJournalTest, RecordsBeforeEachChangeAndLeavesNothingAtTheEnd) {
   RouteChanges routes(table, files, logs.logs);
   routes.recordWith(journal);
   testing::FakeServiceManager services;
-  DriverServices driver(services, logs.logs);
+  testing::FakeDriverOrigin origin;
+  DriverServices driver(services, origin, logs.logs);
   driver.recordWith(journal);
   std::vector<std::string> seen;
   store.beforeWrite = [&] {
@@ -146,7 +147,7 @@ TEST_F(UndoJournalTest, RecordsBeforeEachChangeAndLeavesNothingAtTheEnd) {
   DriverRequest install{};
   install.install = 1;
   common::writeField(install.serviceName, u"lwdriver");
-  common::writeField(install.imagePath, u"C:\\lw.sys");
+  common::writeField(install.imagePath, u"C:\\work\\lw.sys");
   driver.handle(install);
   EXPECT_EQ(journal.entry().services, (std::vector<std::u16string>{u"lwdriver"}));
   EXPECT_EQ(seen, (std::vector<std::string>{"0 route calls, 0 services", "2 route calls, 0 services"}));

@@ -268,11 +268,11 @@ TEST_F(UpdateWorkerTest, SignaturePolicy) {
     EXPECT_EQ(files.files, (std::map<std::u16string, std::string>{{args.rppath, c.replaced ? "new" : "old installer"}}));
   }
   // The log's reason follows the same rule: no organisation is no publisher's name.
-  EXPECT_STREQ(WhyRefused(oldNoOrganization, noOrganization), "it is signed by another publisher");
-  EXPECT_STREQ(WhyRefused(publisher, lookalike),
+  EXPECT_EQ(WhyRefused(oldNoOrganization, noOrganization), "it is signed by another publisher");
+  EXPECT_EQ(WhyRefused(publisher, lookalike),
                "its certificate names the publisher, but no trusted root vouches for it");
-  EXPECT_STREQ(WhyRefused(publisher, expiredRenewed), "its certificate names the publisher, but it is not valid now");
-  EXPECT_STREQ(WhyRefused(untrustedOld, renewed), "the old installer's certificate chains to no trusted root");
+  EXPECT_EQ(WhyRefused(publisher, expiredRenewed), "its certificate names the publisher, but it is not valid now");
+  EXPECT_EQ(WhyRefused(untrustedOld, renewed), "the old installer's certificate chains to no trusted root");
 }
 
 // A port that throws ends the worker on the error page, not in the thread's start.

@@ -1,0 +1,67 @@
+#include "linkwarden/driver_trust.h"
+
+#include <algorithm>
+
+#include "common/code_page.h"
+
+namespace linkwarden {
+namespace {
+
+char16_t foldAscii(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c; }
+
+bool sameText(std::u16string_view a, std::u16string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return foldAscii(x) == foldAscii(y); });
+}
+
+// Inside `folder` or one of its subfolders, compared as Windows compares names.
+bool liesInside(std::u16string_view path, std::u16string_view folder) {
+  while (!folder.empty() && folder.back() == u'\\') folder.remove_suffix(1);
+  return !folder.empty() && path.size() > folder.size() + 1 && path[folder.size()] == u'\\' &&
+         sameText(path.substr(0, folder.size()), folder);
+}
+
+}  // namespace
+
+std::u16string withoutVerbatimPrefix(std::u16string_view path) {
+  if (path.starts_with(u"\\\\?\\UNC\\")) return u"\\\\" + std::u16string(path.substr(8));
+  if (path.starts_with(u"\\\\?\\")) return std::u16string(path.substr(4));
+  return std::u16string(path);
+}
+
+DriverVerdict judgeDriver(std::u16string_view toolFolder, const common::FileSignature& toolSignature,
+                          const DriverFile& driver) {
+  DriverVerdict verdict;
+  if (driver.resolvedPath.empty()) {
+    verdict.refusal = "it cannot be opened (error " + std::to_string(driver.error) + ")";
+    return verdict;
+  }
+  const std::string shown = common::toGbk(withoutVerbatimPrefix(driver.resolvedPath));
+  if (toolFolder.empty()) {
+    verdict.refusal = "the tool's own folder cannot be read";
+    return verdict;
+  }
+  if (!liesInside(driver.resolvedPath, toolFolder)) {
+    verdict.refusal = "it lies outside the tool's folder " + common::toGbk(withoutVerbatimPrefix(toolFolder)) +
+                      " (resolved: " + shown + ")";
+    return verdict;
+  }
+  // The rule that holds a downloaded installer to the installed one: the
+  // same certificate, or a renewal of the publisher's under a trusted root.
+  switch (common::JudgeDownload(toolSignature, driver.signature)) {
+    case common::Verdict::kVerified:
+    case common::Verdict::kRenewed:
+      verdict.trusted = true;
+      verdict.binaryPath = withoutVerbatimPrefix(driver.resolvedPath);
+      return verdict;
+    case common::Verdict::kUnverified:
+      verdict.refusal = "this tool is not signed, so no driver can be held to its publisher";
+      return verdict;
+    case common::Verdict::kRefused:
+      break;
+  }
+  verdict.refusal = common::WhyRefused(toolSignature, driver.signature, "this tool") + " (" + shown + ")";
+  return verdict;
+}
+
+}  // namespace linkwarden
