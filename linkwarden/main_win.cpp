@@ -8,6 +8,7 @@
 #include "linkwarden/dns_settings.h"
 #include "linkwarden/exit_path_undo.h"
 #include "linkwarden/journal_store_win.h"
+#include "linkwarden/driver_origin_win.h"
 #include "linkwarden/driver_services.h"
 #include "linkwarden/linkwarden.h"
 #include "linkwarden/route_changes.h"
@@ -23,7 +24,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   linkwarden::WinToolSystem system(instance, logs, clientRights);
 
   linkwarden::WinServiceManager serviceManager;
-  linkwarden::DriverServices driver(serviceManager, logs);
+  linkwarden::WinDriverOrigin driverOrigin;
+  linkwarden::DriverServices driver(serviceManager, driverOrigin, logs);
   linkwarden::WinDnsSystem dnsSystem;
   linkwarden::WinNetshRunner netsh;
   linkwarden::DnsSettings dns(dnsSystem, netsh, logs);

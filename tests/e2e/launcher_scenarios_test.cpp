@@ -213,7 +213,7 @@ TEST(InstallerScenario, InstallUpdateInPlaceAndUninstall) {
   EXPECT_EQ(namesIn(folder), (std::set<std::wstring>{L"Bin", L"uninstall.exe"}));
   EXPECT_EQ(namesIn(folder + L"\\Bin"), (std::set<std::wstring>{L"tavaro.exe", L"update.exe", L"linkwarden.exe",
                                                                  L"kickoff.exe", L"sentinel.exe", L"ui.dll",
-                                                                 L"client.exe"}));
+                                                                 L"client.exe", L"lwtestdrv.sys"}));
   EXPECT_EQ(machineValue(kSettingsKey, L"InstallDir"), folder);
   const std::pair<const wchar_t*, std::wstring> entry[] = {
       {L"DisplayName", L"Tavaro"},

@@ -26,7 +26,8 @@ using e2e::kGenerous;
 
 const std::wstring kClient = e2e::windowsPath(CLIENT_EXE);
 const std::wstring kRecordedTool = e2e::windowsPath(RECORDED_TOOL_EXE);
-const std::wstring kDriver = e2e::windowsPath(TEST_DRIVER);
+// The tool loads a driver of its own folder only: the recorded tool's copy.
+const std::wstring kDriver = kRecordedTool.substr(0, kRecordedTool.rfind(L'\\') + 1) + L"lwtestdrv.sys";
 const std::wstring kSetup = e2e::windowsPath(SETUP_EXE);
 
 // The client (and the tool it starts, which inherits the job) in a job of
@@ -344,7 +345,7 @@ TEST_F(LinkwardenJournal, QuietUninstallUndoesWhatAKilledToolLeftFirst) {
     ASSERT_TRUE(CopyFileW((standIns + dll).c_str(), (folder + L"\\Bin\\" + dll).c_str(), FALSE));
   }
   const std::wstring service = L"lwuninstall" + e2e::ownPid();
-  JobRun run = startInJob(L"--tool=" + tool + L" driver-install " + service + L" " + kDriver +
+  JobRun run = startInJob(L"--tool=" + tool + L" driver-install " + service + L" " + folder + L"\\Bin\\lwtestdrv.sys" +
                           L" dns-apply 7 10.0.0.1 10.0.0.2 route-pattern 10.0.0.254 7 20 route-add " +
                           recorded.routeList() + L" raise sleep 10000");
   ASSERT_TRUE(run.client.handle) << "the client did not start: error " << run.startError;

@@ -290,25 +290,46 @@ TEST(LinkwardenScenario, DriverInstalledThenRemovedAfterTheClient) {
   DeleteFileW(report.c_str());
 }
 
-// A driver file that does not exist: the service is created, its start fails
-// and is logged with the request's failure; the exit removes the service.
-TEST(LinkwardenScenario, MissingDriverFileFailsTheStart) {
-  const std::wstring name = L"lwmissing" + ownPid();
-  ClientRun run = runClient(L"driver-install " + name + L" C:\\nowhere\\missing.sys raise");
-  EXPECT_EQ(run.exitCode, 0u);
+// Only the product's own driver is loaded. A driver file that does not
+// exist, a signed copy outside the tool's folder, the same copy reached
+// through a link inside the folder (what a junction is on Windows), the
+// driver unsigned and signed by another publisher: each is refused with its
+// reason and the request fails as a failed install does; the service
+// manager never sees any of them.
+TEST(LinkwardenScenario, OnlyTheProductsOwnDriverIsInstalled) {
+  const std::wstring stem = L"lwrefused" + ownPid() + L"_";
+  const std::wstring bin = kTool.substr(0, kTool.rfind(L'\\'));
+  struct Refused {
+    std::wstring name;
+    std::wstring path;
+    const char* reason;
+  };
+  const Refused cases[] = {
+      {stem + L"missing", L"C:\\nowhere\\missing.sys", "it cannot be opened (error 3)"},
+      {stem + L"outside", e2e::windowsPath(OUTSIDE_DRIVER), "it lies outside the tool's folder"},
+      {stem + L"link", bin + L"\\outside-link\\lwtestdrv.sys", "it lies outside the tool's folder"},
+      {stem + L"unsigned", e2e::windowsPath(UNSIGNED_DRIVER), "it is not signed"},
+      {stem + L"other", e2e::windowsPath(OTHER_PUBLISHERS_DRIVER), "it is signed by another publisher"},
+  };
+  std::wstring script;
+  for (const Refused& c : cases) script += L"driver-install " + c.name + L" " + c.path + L" raise ";
+  ClientRun run = runClient(script);
+  EXPECT_EQ(run.exitCode, 0u) << run.report;
   ASSERT_TRUE(run.tool);
   EXPECT_EQ(e2e::waitExit(run.tool.get(), 5000), 0u);
   const std::string records = toolLog(run.tool.get());
-  const std::size_t startFailed = records.find("LOG_ERROR Start Service Fail: ");
-  const std::string narrowName(name.begin(), name.end());
-  const std::size_t requestFailed =
-      records.find("LOG_ERROR \xb0\xb2\xd7\xb0\xc7\xfd\xb6\xaf[" + narrowName + "]\xca\xa7\xb0\xdc linkwarden:");
-  EXPECT_NE(startFailed, std::string::npos) << records;
-  EXPECT_NE(requestFailed, std::string::npos) << records;
-  EXPECT_LT(startFailed, requestFailed);
-  DWORD error = 0;
-  serviceState(name, error);
-  EXPECT_EQ(error, static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
+  for (const Refused& c : cases) {
+    const std::string name(c.name.begin(), c.name.end());
+    SCOPED_TRACE(name);
+    const std::size_t refused = records.find("driver of service [" + name + "] refused: " + c.reason);
+    const std::size_t failed = records.find("LOG_ERROR \xb0\xb2\xd7\xb0\xc7\xfd\xb6\xaf[" + name + "]\xca\xa7\xb0\xdc");
+    EXPECT_NE(refused, std::string::npos) << records;
+    EXPECT_LT(refused, failed);
+    DWORD error = 0;
+    serviceState(c.name, error);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
+  }
+  EXPECT_EQ(records.find("Service Fail"), std::string::npos) << records;  // nothing reached the service manager
 }
 
 }  // namespace
