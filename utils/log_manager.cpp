@@ -53,6 +53,7 @@ LogManager::LogManager(LogEnvironment environment)
     : env_(std::move(environment)),
       pid_(formatPid(env_.pid)),
       processName_(processNameFromPath(env_.modulePath)) {
+  if (env_.files == nullptr) env_.files = &systemLogFiles();
   ids_.emplace("Main", kMainLoggerId);
   loggers_[kMainLoggerId].key = "Main";
   loggers_[kMainLoggerId].name = "Main";

@@ -25,6 +25,7 @@
 #include "utils/console_output.h"
 #include "utils/ilog_manager.h"
 #include "utils/log_clock.h"
+#include "utils/log_files.h"
 #include "utils/log_flavour.h"
 #include "utils/log_levels.h"
 #include "utils/record_node.h"
@@ -38,6 +39,7 @@ struct LogEnvironment {
   ConsoleOutput* console = nullptr;
   std::uint32_t pid = 0;
   std::string modulePath;
+  LogFiles* files = nullptr;  // null: the platform's (systemLogFiles)
 
   static LogEnvironment current();
 };

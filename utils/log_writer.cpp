@@ -1,9 +1,7 @@
 // The writer thread: the one consumer of the record queue.
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
-#include <system_error>
 
 #include "utils/log_format.h"
 #include "utils/log_manager.h"
@@ -29,28 +27,6 @@ std::uint16_t levelColour(int level) {
   }
 }
 
-
-bool isDirectory(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::is_directory(path, ec);
-}
-
-// Creates `folder` and every missing parent, left to right.
-bool createFolders(std::string folder) {
-  for (char& c : folder) {
-    if (c == '\\') c = '/';
-  }
-  if (folder.empty() || folder.back() != '/') folder += '/';
-  for (std::size_t slash = folder.find('/'); slash != std::string::npos; slash = folder.find('/', slash + 1)) {
-    const std::string prefix = folder.substr(0, slash);
-    // A drive ("C:") is never created; Wine also does not report it as a directory.
-    const bool drive = prefix.size() == 2 && prefix[1] == ':';
-    if (prefix.empty() || drive || isDirectory(prefix)) continue;
-    std::error_code ec;
-    if (!std::filesystem::create_directory(prefix, ec) && !isDirectory(prefix)) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -231,7 +207,6 @@ bool LogManager::openLogger(const LogRecord& record) {
   const bool monthFolder = flavour_ == nullptr ? entry.monthdir.load() : flavour_->monthFolder();
   if (monthFolder) std::snprintf(folderPart, sizeof folderPart, "%04d_%02d/", now.year, now.month);
   const std::string folder = entry.path + folderPart;
-  if (!isDirectory(folder)) createFolders(folder);
 
   char name[500];
   if (flavour_ != nullptr) {
@@ -242,7 +217,16 @@ bool LogManager::openLogger(const LogRecord& record) {
                   entry.fileIndex);
   }
   const std::string fullPath = folder + name;
-  entry.file = std::fopen(fullPath.c_str(), "ab");
+  const LogFileOpening opening = env_.files->openForAppend(folder, name);
+  if (!opening.link.empty()) {
+    // The records still reach the console; no file is written through the link.
+    writeConsole("logq: " + opening.link + " is a link or leads elsewhere: the log file " + fullPath +
+                     " is not written \r\n",
+                 LOG_FATAL);
+    entry.outfile = false;
+    return false;
+  }
+  entry.file = opening.file;
   if (entry.file != nullptr) {
     if (!entry.fileBuffer) entry.fileBuffer = std::make_unique_for_overwrite<char[]>(kFileBufferBytes);
     std::setvbuf(entry.file, entry.fileBuffer.get(), _IOFBF, kFileBufferBytes);

@@ -158,6 +158,33 @@ TEST(LinkwardenScenario, BadOptionsExit87) {
   }
 }
 
+// The tool writes its log below its current folder, which is the client's.
+// A "log" there that is a link to another folder (what a junction is on
+// Windows) gets nothing written through it, and the tool serves its client
+// all the same.
+TEST(LinkwardenScenario, LogFolderThatIsALinkGetsNoFile) {
+  const std::wstring folder = e2e::tempPath(L"lw-linked-log");
+  const std::wstring elsewhere = e2e::tempPath(L"lw-elsewhere");
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
+  ASSERT_TRUE(e2e::makeUnixLink(elsewhere, folder + L"\\log"));
+  const std::wstring report = folder + L"\\report.txt";
+  e2e::Process client = e2e::start(kClient, L"--report=" + report + L" --give-tool-to=" + ownPid() +
+                                                L" driver-remove lwnolog" + ownPid() + L" raise", folder);
+  EXPECT_EQ(e2e::waitExit(client.handle.get(), kGenerous), 0u);
+  UniqueHandle tool = toolHandleFrom(e2e::readFile(report));
+  ASSERT_TRUE(tool) << e2e::readFile(report);
+  EXPECT_EQ(e2e::waitExit(tool.get(), kGenerous), 0u);
+  EXPECT_NE(e2e::readFile(report).find("acknowledged driver in "), std::string::npos) << e2e::readFile(report);
+  WIN32_FIND_DATAW found;
+  common::UniqueFindHandle search(FindFirstFileW((elsewhere + L"\\*.log").c_str(), &found));
+  EXPECT_FALSE(search) << "written through the link: " << std::string(found.cFileName, found.cFileName + wcslen(found.cFileName));
+  e2e::removeUnixLink(folder + L"\\log");
+  DeleteFileW(report.c_str());
+  RemoveDirectoryW(folder.c_str());
+  RemoveDirectoryW(elsewhere.c_str());
+}
+
 // A client that has already ended when the tool starts: no pass is run (the
 // pending request stays raised), and the tool exits 0. So does a client
 // process that cannot be opened at all, after the exit sequence.
