@@ -10,6 +10,8 @@
 #include <string>
 
 #include "common/unique_handle_win.h"
+#include "common/wide_win.h"
+#include "linkwarden/route_table_win.h"
 #include "linkwarden/system_win.h"
 #include "tests/e2e/process_win.h"
 
@@ -99,6 +101,31 @@ TEST(ServiceManager, FullPathFromTheCurrentFolder) {
   expected += L"drivers\\lw.sys";
   EXPECT_EQ(services.fullPath(u"drivers\\lw.sys"), std::u16string(expected.begin(), expected.end()));
   EXPECT_EQ(services.fullPath(u"C:\\a\\..\\b.sys"), u"C:\\b.sys");
+}
+
+// The route list is opened impersonating the client: with the client's token
+// it is read and the thread is itself again afterwards; without a token of
+// the client nothing is opened. (Wine sets the thread token but checks file
+// access by Unix permissions only, so a file the client could not read is
+// not something it can show.)
+TEST(ClientFiles, OpenedWithTheClientsRightsOnly) {
+  const std::wstring path = e2e::tempPath(L"lw-routes") + L".txt";
+  std::ofstream(path.c_str(), std::ios::binary) << "10.0.0.0/8\r\n";
+  ClientRights rights;
+  WinFileSource files(rights);
+  std::string bytes;
+  std::uint64_t size = 0;
+  EXPECT_EQ(files.readAll(common::fromWide(path), 1024, bytes, size), ReadResult::kMissing);
+
+  common::UniqueHandle client(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, GetCurrentProcessId()));
+  DWORD error = 0;
+  ASSERT_TRUE(rights.adopt(client.get(), error)) << error;
+  EXPECT_EQ(files.readAll(common::fromWide(path), 1024, bytes, size), ReadResult::kRead);
+  EXPECT_EQ(bytes, "10.0.0.0/8\r\n");
+  common::UniqueHandle threadToken;
+  EXPECT_FALSE(OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, threadToken.put()));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_TOKEN));
+  DeleteFileW(path.c_str());
 }
 
 }  // namespace
