@@ -22,10 +22,13 @@ void DriverServices::handle(DriverRequest& request) {
     if (!verdict.trusted) {
       // Nothing was created, so the exit has nothing of this request to remove.
       driverLog_.write(logq::LOG_ERROR, __LINE__, "linkwarden: driver of service [%s] refused: %s; nothing is installed",
-                       common::toGbk(name).c_str(), verdict.refusal.c_str());
+                       common::toGbk(name).c_str(), verdict.reason.c_str());
       requestLog_.write(logq::LOG_ERROR, __LINE__, texts::kInstallFailed, common::toGbk(name).c_str());
       return;
     }
+    // The one file an elevated tool hands to the kernel is named in the log.
+    driverLog_.write(logq::LOG_WARN, __LINE__, "linkwarden: driver of service [%s] taken: %s",
+                     common::toGbk(name).c_str(), verdict.reason.c_str());
     serviceStates_[name] = true;
     if (recorder_ != nullptr) recorder_->serviceInstalling(name);
     if (!installDriverService(name, verdict.binaryPath)) {

@@ -33,16 +33,16 @@ DriverVerdict judgeDriver(std::u16string_view toolFolder, const common::FileSign
                           const DriverFile& driver) {
   DriverVerdict verdict;
   if (driver.resolvedPath.empty()) {
-    verdict.refusal = "it cannot be opened (error " + std::to_string(driver.error) + ")";
+    verdict.reason = "it cannot be opened (error " + std::to_string(driver.error) + ")";
     return verdict;
   }
   const std::string shown = common::toGbk(withoutVerbatimPrefix(driver.resolvedPath));
   if (toolFolder.empty()) {
-    verdict.refusal = "the tool's own folder cannot be read";
+    verdict.reason = "the tool's own folder cannot be read";
     return verdict;
   }
   if (!liesInside(driver.resolvedPath, toolFolder)) {
-    verdict.refusal = "it lies outside the tool's folder " + common::toGbk(withoutVerbatimPrefix(toolFolder)) +
+    verdict.reason = "it lies outside the tool's folder " + common::toGbk(withoutVerbatimPrefix(toolFolder)) +
                       " (resolved: " + shown + ")";
     return verdict;
   }
@@ -53,14 +53,15 @@ DriverVerdict judgeDriver(std::u16string_view toolFolder, const common::FileSign
     case common::Verdict::kRenewed:
       verdict.trusted = true;
       verdict.binaryPath = withoutVerbatimPrefix(driver.resolvedPath);
+      verdict.reason = shown + " lies in the tool's folder and is signed by its publisher";
       return verdict;
     case common::Verdict::kUnverified:
-      verdict.refusal = "this tool is not signed, so no driver can be held to its publisher";
+      verdict.reason = "this tool is not signed, so no driver can be held to its publisher";
       return verdict;
     case common::Verdict::kRefused:
       break;
   }
-  verdict.refusal = common::WhyRefused(toolSignature, driver.signature, "this tool") + " (" + shown + ")";
+  verdict.reason = common::WhyRefused(toolSignature, driver.signature, "this tool") + " (" + shown + ")";
   return verdict;
 }
 

@@ -13,7 +13,7 @@ namespace linkwarden {
 
 struct DriverVerdict {
   bool trusted = false;
-  std::string refusal;       // why not, for the log (GBK), when not trusted
+  std::string reason;         // why (not), for the log (GBK)
   std::u16string binaryPath;  // the resolved path to register, when trusted
 };
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/code_page.h"
 #include "common/fixed_field.h"
 #include "linkwarden/tests/fake_service_manager.h"
 #include "linkwarden/tests/log_capture.h"
@@ -13,6 +14,12 @@ using Records = std::vector<std::string>;
 
 const std::string kInstallFailed = "LOG_ERROR \xb0\xb2\xd7\xb0\xc7\xfd\xb6\xaf[lwdrv]\xca\xa7\xb0\xdc linkwarden:";
 const std::string kRemoveFailed = "LOG_ERROR \xd0\xb6\xd4\xd8\xc7\xfd\xb6\xaf[lwdrv]\xca\xa7\xb0\xdc linkwarden:";
+
+// The line that names the file a trusted install hands to the service manager.
+std::string taken(const char* path) {
+  return std::string("LOG_WARN  linkwarden: driver of service [lwdrv] taken: ") + path +
+         " lies in the tool's folder and is signed by its publisher driver:";
+}
 
 class DriverServicesTest : public ::testing::Test {
  protected:
@@ -34,7 +41,7 @@ class DriverServicesTest : public ::testing::Test {
 TEST_F(DriverServicesTest, InstallOfARunningService) {
   scm.services[u"lwdrv"].running = true;
   request(u"lwdrv", true, u"C:\\work\\lw.sys");
-  EXPECT_EQ(capture.records(), (Records{"LOG_WARN  Service Is Exist\n driver:",
+  EXPECT_EQ(capture.records(), (Records{taken("C:\\work\\lw.sys"), "LOG_WARN  Service Is Exist\n driver:",
                                         "LOG_WARN  Service Had Been Started\n driver:"}));
   EXPECT_EQ(scm.services[u"lwdrv"].binaryPath, u"");  // an existing service keeps its configuration
 }
@@ -49,14 +56,14 @@ TEST_F(DriverServicesTest, DriverThatCannotLoad) {
   drivers.removeInstalled();
   EXPECT_EQ(scm.calls, (std::vector<std::string>{"connect", "open lwdrv", "stop lwdrv", "delete lwdrv"}));
   EXPECT_TRUE(scm.services.empty());
-  EXPECT_EQ(capture.records(), (Records{"LOG_ERROR Start Service Fail: 1114\n driver:", kInstallFailed,
+  EXPECT_EQ(capture.records(), (Records{taken("C:\\work\\drivers\\lw.sys"), "LOG_ERROR Start Service Fail: 1114\n driver:", kInstallFailed,
                                         "LOG_ERROR Control Service Stop Fail: 1062\n driver:"}));
 }
 
 TEST_F(DriverServicesTest, StartFailureIsLogged) {
   scm.services[u"lwdrv"].startError = 1114;  // exists already, registered with a bad file
   request(u"lwdrv", true, u"C:\\work\\x.sys");
-  EXPECT_EQ(capture.records(), (Records{"LOG_WARN  Service Is Exist\n driver:",
+  EXPECT_EQ(capture.records(), (Records{taken("C:\\work\\x.sys"), "LOG_WARN  Service Is Exist\n driver:",
                                         "LOG_ERROR Start Service Fail: 1114\n driver:", kInstallFailed}));
   EXPECT_TRUE(drivers.serviceStates().at(u"lwdrv"));
 }
@@ -82,7 +89,7 @@ TEST_F(DriverServicesTest, RemovalOfAStoppedService) {
 TEST_F(DriverServicesTest, ManagerUnavailable) {
   scm.connectError = 5;
   request(u"lwdrv", true, u"C:\\work\\x.sys");
-  EXPECT_EQ(capture.records(), (Records{"LOG_ERROR OpenSCManager Fail: 5\n driver:", kInstallFailed}));
+  EXPECT_EQ(capture.records(), (Records{taken("C:\\work\\x.sys"), "LOG_ERROR OpenSCManager Fail: 5\n driver:", kInstallFailed}));
 }
 
 // Names differing only in case are two entries; the exit removes, in code-unit
@@ -157,7 +164,9 @@ TEST(DriverTrustTest, OnlyTheProductsOwnDriverIsLoaded) {
     drivers.handle(r);
     if (c.refusal == nullptr) {
       EXPECT_EQ(scm.services.at(u"lwdrv").binaryPath, c.file.resolvedPath.substr(4));
-      EXPECT_TRUE(capture.records().empty());
+      EXPECT_EQ(capture.records(), (Records{"LOG_WARN  linkwarden: driver of service [lwdrv] taken: " +
+                                            common::toGbk(c.file.resolvedPath.substr(4)) +
+                                            " lies in the tool's folder and is signed by its publisher driver:"}));
       continue;
     }
     EXPECT_TRUE(scm.calls.empty());
