@@ -2,6 +2,8 @@
 
 #include "linkwarden/undo_recorder.h"
 
+#include <optional>
+
 #include "common/code_page.h"
 #include "common/fixed_field.h"
 #include "linkwarden/log_texts.h"
@@ -29,9 +31,22 @@ void DriverServices::handle(DriverRequest& request) {
     // The one file an elevated tool hands to the kernel is named in the log.
     driverLog_.write(logq::LOG_WARN, __LINE__, "linkwarden: driver of service [%s] taken: %s",
                      common::toGbk(name).c_str(), verdict.reason.c_str());
+    const auto before = serviceStates_.find(name);
+    const std::optional<bool> previous =
+        before == serviceStates_.end() ? std::nullopt : std::optional<bool>(before->second);
     serviceStates_[name] = true;
     if (recorder_ != nullptr) recorder_->serviceInstalling(name);
-    if (!installDriverService(name, verdict.binaryPath)) {
+    const InstallOutcome outcome = installService(name, verdict.binaryPath);
+    if (outcome == InstallOutcome::kForeignService) {
+      // Somebody else's service: neither the exit nor a recovery may remove it.
+      if (previous) {
+        serviceStates_[name] = *previous;
+      } else {
+        serviceStates_.erase(name);
+      }
+      if (recorder_ != nullptr && previous != true) recorder_->serviceRemoved(name);
+    }
+    if (outcome != InstallOutcome::kStarted) {
       requestLog_.write(logq::LOG_ERROR, __LINE__, texts::kInstallFailed, common::toGbk(name).c_str());
     }
     return;
@@ -55,35 +70,51 @@ void DriverServices::removeInstalled() {
 }
 
 bool DriverServices::installDriverService(std::u16string_view name, std::u16string_view imagePath) {
+  return installService(name, imagePath) == InstallOutcome::kStarted;
+}
+
+DriverServices::InstallOutcome DriverServices::installService(std::u16string_view name, std::u16string_view imagePath) {
   const std::u16string binaryPath = services_.fullPath(imagePath);
   std::uint32_t error = 0;
   std::unique_ptr<ServiceSession> session = services_.connect(error);
   if (!session) {
     driverLog_.write(logq::LOG_ERROR, __LINE__, "OpenSCManager Fail: %d\n", static_cast<int>(error));
-    return false;
+    return InstallOutcome::kFailed;
   }
   std::unique_ptr<Service> service = session->createDriver(name, binaryPath, error);
   if (!service) {
     if (error != kErrorServiceExists && error != kErrorIoPending) {
       driverLog_.write(logq::LOG_ERROR, __LINE__, "CreateService Fail: %d\n", static_cast<int>(error));
-      return false;
+      return InstallOutcome::kFailed;
     }
     // An existing service keeps its registered configuration.
     driverLog_.write(logq::LOG_WARN, __LINE__, "Service Is Exist\n");
     service = session->open(name, error);
     if (!service) {
       driverLog_.write(logq::LOG_ERROR, __LINE__, "Open Service Fail: %d\n", static_cast<int>(error));
-      return false;
+      return InstallOutcome::kFailed;
+    }
+    // Its start loads the file it is registered with, not the one asked for:
+    // that file must pass the same check.
+    const std::u16string registered = service->binaryPath(error);
+    const DriverVerdict verdict = registered.empty() ? DriverVerdict{false, "it cannot be read (error " +
+                                                                                std::to_string(error) + ")", {}}
+                                                     : checkDriver(withoutVerbatimPrefix(registered));
+    if (!verdict.trusted) {
+      driverLog_.write(logq::LOG_ERROR, __LINE__,
+                       "linkwarden: existing service [%s] not started: the driver it is registered with is refused: %s",
+                       common::toGbk(name).c_str(), verdict.reason.c_str());
+      return InstallOutcome::kForeignService;
     }
   }
   error = service->start();
-  if (error == 0) return true;
+  if (error == 0) return InstallOutcome::kStarted;
   if (error == kErrorServiceAlreadyRunning) {
     driverLog_.write(logq::LOG_WARN, __LINE__, "Service Had Been Started\n");
-    return true;
+    return InstallOutcome::kStarted;
   }
   driverLog_.write(logq::LOG_ERROR, __LINE__, "Start Service Fail: %d\n", static_cast<int>(error));
-  return false;
+  return InstallOutcome::kFailed;
 }
 
 bool DriverServices::removeDriverService(std::u16string_view name) {
@@ -102,6 +133,14 @@ bool DriverServices::removeDriverService(std::u16string_view name) {
     if (!service) {
       result = false;
       driverLog_.write(logq::LOG_ERROR, __LINE__, "Open Service Fail: %d\n", static_cast<int>(error));
+    } else if (const std::u16string registered = service->binaryPath(error);
+               !registeredInToolFolder(registered, origin_.toolFolder())) {
+      // Only the product's own services are stopped and deleted.
+      driverLog_.write(logq::LOG_ERROR, __LINE__,
+                       "linkwarden: service [%s] is not removed: its driver %s lies outside the tool's folder",
+                       common::toGbk(name).c_str(),
+                       registered.empty() ? "(unreadable)" : common::toGbk(withoutVerbatimPrefix(registered)).c_str());
+      return false;
     }
   }
   error = service ? service->stop() : kInvalidHandle;

@@ -39,6 +39,13 @@ class DriverServices final : public DriverRequests {
   const std::map<std::u16string, bool>& serviceStates() const { return serviceStates_; }
 
  private:
+  enum class InstallOutcome {
+    kStarted,         // started, or it ran already
+    kFailed,
+    kForeignService,  // a service of that name exists with a driver that is refused
+  };
+  InstallOutcome installService(std::u16string_view name, std::u16string_view imagePath);
+
   ServiceManager& services_;
   DriverOrigin& origin_;
   logq::SourceLog requestLog_;  // "linkwarden/linkwarden"

@@ -25,8 +25,12 @@ bool liesInside(std::u16string_view path, std::u16string_view folder) {
 
 std::u16string withoutVerbatimPrefix(std::u16string_view path) {
   if (path.starts_with(u"\\\\?\\UNC\\")) return u"\\\\" + std::u16string(path.substr(8));
-  if (path.starts_with(u"\\\\?\\")) return std::u16string(path.substr(4));
+  if (path.starts_with(u"\\\\?\\") || path.starts_with(u"\\??\\")) return std::u16string(path.substr(4));
   return std::u16string(path);
+}
+
+bool registeredInToolFolder(std::u16string_view registeredPath, std::u16string_view toolFolder) {
+  return liesInside(withoutVerbatimPrefix(registeredPath), withoutVerbatimPrefix(toolFolder));
 }
 
 DriverVerdict judgeDriver(std::u16string_view toolFolder, const common::FileSignature& toolSignature,

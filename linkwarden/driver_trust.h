@@ -20,7 +20,13 @@ struct DriverVerdict {
 DriverVerdict judgeDriver(std::u16string_view toolFolder, const common::FileSignature& toolSignature,
                           const DriverFile& driver);
 
-// `path` without the "\\?\" (or "\\?\UNC\") prefix of a resolved path.
+// `path` without the "\\?\" (or "\\?\UNC\") prefix of a resolved path, or
+// the "\??\" of a path the service manager holds.
 std::u16string withoutVerbatimPrefix(std::u16string_view path);
+
+// Whether the file a service is registered with lies in the tool's folder,
+// by its text: only administrators register services, so a service whose
+// file is named there is the product's, whatever became of the file.
+bool registeredInToolFolder(std::u16string_view registeredPath, std::u16string_view toolFolder);
 
 }  // namespace linkwarden

@@ -19,6 +19,8 @@ class Service {
   virtual std::uint32_t start() = 0;
   virtual std::uint32_t stop() = 0;
   virtual std::uint32_t markForDeletion() = 0;
+  // The driver file the service is registered with; empty (with `error`) when it cannot be read.
+  virtual std::u16string binaryPath(std::uint32_t& error) = 0;
 };
 
 class ServiceSession {

@@ -1,3 +1,5 @@
+#include <vector>
+
 #include "common/unique_handle_win.h"
 #include "common/wide_win.h"
 #include "linkwarden/system_win.h"
@@ -15,6 +17,18 @@ class WinService final : public Service {
     return ControlService(handle_.get(), SERVICE_CONTROL_STOP, &status) ? 0 : GetLastError();
   }
   std::uint32_t markForDeletion() override { return DeleteService(handle_.get()) ? 0 : GetLastError(); }
+  std::u16string binaryPath(std::uint32_t& error) override {
+    DWORD size = 0;
+    QueryServiceConfigW(handle_.get(), nullptr, 0, &size);
+    std::vector<BYTE> config(size);
+    if (size == 0 || !QueryServiceConfigW(handle_.get(), reinterpret_cast<QUERY_SERVICE_CONFIGW*>(config.data()),
+                                          size, &size)) {
+      error = GetLastError();
+      return {};
+    }
+    const wchar_t* path = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(config.data())->lpBinaryPathName;
+    return path == nullptr ? std::u16string() : common::fromWide(path);
+  }
 
  private:
   common::UniqueServiceHandle handle_;

@@ -39,11 +39,11 @@ class DriverServicesTest : public ::testing::Test {
 
 // A service that exists and runs: two warnings, success, no request failure.
 TEST_F(DriverServicesTest, InstallOfARunningService) {
-  scm.services[u"lwdrv"].running = true;
+  scm.services[u"lwdrv"] = {u"\\??\\C:\\work\\lw.sys", true, 0};
   request(u"lwdrv", true, u"C:\\work\\lw.sys");
   EXPECT_EQ(capture.records(), (Records{taken("C:\\work\\lw.sys"), "LOG_WARN  Service Is Exist\n driver:",
                                         "LOG_WARN  Service Had Been Started\n driver:"}));
-  EXPECT_EQ(scm.services[u"lwdrv"].binaryPath, u"");  // an existing service keeps its configuration
+  EXPECT_EQ(scm.services[u"lwdrv"].binaryPath, u"\\??\\C:\\work\\lw.sys");  // an existing service keeps its configuration
 }
 
 // A driver that cannot be loaded: created, start fails, the request fails,
@@ -61,7 +61,7 @@ TEST_F(DriverServicesTest, DriverThatCannotLoad) {
 }
 
 TEST_F(DriverServicesTest, StartFailureIsLogged) {
-  scm.services[u"lwdrv"].startError = 1114;  // exists already, registered with a bad file
+  scm.services[u"lwdrv"] = {u"C:\\work\\x.sys", false, 1114};  // exists already, its file cannot load
   request(u"lwdrv", true, u"C:\\work\\x.sys");
   EXPECT_EQ(capture.records(), (Records{taken("C:\\work\\x.sys"), "LOG_WARN  Service Is Exist\n driver:",
                                         "LOG_ERROR Start Service Fail: 1114\n driver:", kInstallFailed}));
@@ -78,11 +78,33 @@ TEST_F(DriverServicesTest, RemovalOfAMissingService) {
 
 // A stopped service: the stop fails and is logged, the service is deleted, success.
 TEST_F(DriverServicesTest, RemovalOfAStoppedService) {
-  scm.services[u"lwdrv"];
+  scm.services[u"lwdrv"].binaryPath = u"C:\\work\\lw.sys";
   request(u"lwdrv", false);
   EXPECT_EQ(capture.records(), (Records{"LOG_ERROR Control Service Stop Fail: 1062\n driver:"}));
   EXPECT_TRUE(scm.services.empty());
   EXPECT_FALSE(drivers.serviceStates().at(u"lwdrv"));
+}
+
+// A service of that name that is not the product's (its file lies elsewhere)
+// is neither started by an install request nor stopped and deleted by a
+// removal request or the exit.
+TEST_F(DriverServicesTest, ForeignServicesAreNeitherStartedNorRemoved) {
+  scm.services[u"lwdrv"].binaryPath = u"\\SystemRoot\\System32\\drivers\\old.sys";
+  request(u"lwdrv", true, u"lw.sys");
+  request(u"lwdrv", false);
+  drivers.removeInstalled();
+  EXPECT_FALSE(scm.services.at(u"lwdrv").running);
+  EXPECT_EQ(scm.calls, (std::vector<std::string>{"connect", "create lwdrv", "open lwdrv", "connect", "open lwdrv"}));
+  const Records records = capture.records();
+  ASSERT_EQ(records.size(), 6u);
+  EXPECT_NE(records[2].find("existing service [lwdrv] not started: the driver it is registered with is refused: it "
+                            "lies outside the tool's folder C:\\work"),
+            std::string::npos) << records[2];
+  EXPECT_EQ(records[3], kInstallFailed);
+  EXPECT_NE(records[4].find("service [lwdrv] is not removed: its driver \\SystemRoot\\System32\\drivers\\old.sys "
+                            "lies outside the tool's folder"),
+            std::string::npos) << records[4];
+  EXPECT_EQ(records[5], kRemoveFailed);
 }
 
 // The manager cannot be opened: install fails at once; removal still tries and logs.

@@ -70,6 +70,11 @@ class FakeService final : public Service {
     it->second.running = false;
     return 0;
   }
+  std::u16string binaryPath(std::uint32_t& error) override {
+    const auto it = manager_.services.find(name_);
+    if (it == manager_.services.end()) error = 1060;
+    return it == manager_.services.end() ? std::u16string() : it->second.binaryPath;
+  }
   std::uint32_t markForDeletion() override {
     manager_.note("delete ", name_);
     return manager_.services.erase(name_) == 1 ? 0 : 1072;
