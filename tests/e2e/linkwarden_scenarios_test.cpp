@@ -322,7 +322,9 @@ TEST(LinkwardenScenario, DriverInstalledThenRemovedAfterTheClient) {
 // through a link inside the folder (what a junction is on Windows), the
 // driver unsigned and signed by another publisher: each is refused with its
 // reason and the request fails as a failed install does; the service
-// manager never sees any of them.
+// manager never sees any of them. A service of somebody else's under the
+// requested name is neither started for an install of the product's driver
+// nor removed.
 TEST(LinkwardenScenario, OnlyTheProductsOwnDriverIsInstalled) {
   const std::wstring stem = L"lwrefused" + ownPid() + L"_";
   const std::wstring bin = kTool.substr(0, kTool.rfind(L'\\'));
@@ -338,7 +340,17 @@ TEST(LinkwardenScenario, OnlyTheProductsOwnDriverIsInstalled) {
       {stem + L"unsigned", e2e::windowsPath(UNSIGNED_DRIVER), "it is not signed"},
       {stem + L"other", e2e::windowsPath(OTHER_PUBLISHERS_DRIVER), "it is signed by another publisher"},
   };
-  std::wstring script;
+  const std::wstring foreign = stem + L"foreign";
+  {
+    common::UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    const std::wstring outside = e2e::windowsPath(OUTSIDE_DRIVER);
+    common::UniqueServiceHandle service(CreateServiceW(manager.get(), foreign.c_str(), foreign.c_str(),
+                                                       SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START,
+                                                       SERVICE_ERROR_IGNORE, outside.c_str(), nullptr, nullptr,
+                                                       nullptr, nullptr, nullptr));
+    ASSERT_TRUE(service) << GetLastError();
+  }
+  std::wstring script = L"driver-install " + foreign + L" " + kDriver + L" raise driver-remove " + foreign + L" raise ";
   for (const Refused& c : cases) script += L"driver-install " + c.name + L" " + c.path + L" raise ";
   ClientRun run = runClient(script);
   EXPECT_EQ(run.exitCode, 0u) << run.report;
@@ -356,7 +368,15 @@ TEST(LinkwardenScenario, OnlyTheProductsOwnDriverIsInstalled) {
     serviceState(c.name, error);
     EXPECT_EQ(error, static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
   }
-  EXPECT_EQ(records.find("Service Fail"), std::string::npos) << records;  // nothing reached the service manager
+  DWORD error = 0;
+  EXPECT_EQ(serviceState(foreign, error), static_cast<DWORD>(SERVICE_STOPPED)) << error;
+  const std::string foreignName(foreign.begin(), foreign.end());
+  EXPECT_NE(records.find("existing service [" + foreignName + "] not started"), std::string::npos) << records;
+  EXPECT_NE(records.find("service [" + foreignName + "] is not removed"), std::string::npos) << records;
+  EXPECT_EQ(records.find("Service Fail"), std::string::npos) << records;  // nothing else reached the service manager
+  common::UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  common::UniqueServiceHandle service(OpenServiceW(manager.get(), foreign.c_str(), DELETE));
+  EXPECT_TRUE(service && DeleteService(service.get()));
 }
 
 }  // namespace
