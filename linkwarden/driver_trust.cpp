@@ -1,24 +1,18 @@
 #include "linkwarden/driver_trust.h"
 
-#include <algorithm>
-
 #include "common/code_page.h"
+#include "common/option_text.h"
 
 namespace linkwarden {
 namespace {
 
-char16_t foldAscii(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c; }
-
-bool sameText(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return foldAscii(x) == foldAscii(y); });
-}
-
-// Inside `folder` or one of its subfolders, compared as Windows compares names.
+// Inside `folder` or one of its subfolders, the letter case of ASCII names
+// aside (both paths are resolved by the same system, which keeps the case
+// the names have on disk).
 bool liesInside(std::u16string_view path, std::u16string_view folder) {
   while (!folder.empty() && folder.back() == u'\\') folder.remove_suffix(1);
   return !folder.empty() && path.size() > folder.size() + 1 && path[folder.size()] == u'\\' &&
-         sameText(path.substr(0, folder.size()), folder);
+         common::equalsIgnoringAsciiCase(path.substr(0, folder.size()), folder);
 }
 
 }  // namespace
