@@ -3,6 +3,7 @@
 #include <tlhelp32.h>
 
 #include "common/unique_handle_win.h"
+#include "common/wide_win.h"
 
 namespace common {
 namespace {
@@ -10,9 +11,7 @@ namespace {
 bool isBelow(const std::wstring& path, const std::wstring& folder) {
   std::wstring prefix = folder;
   if (!prefix.empty() && prefix.back() != L'\\') prefix += L'\\';
-  return path.size() > prefix.size() &&
-         CompareStringOrdinal(path.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
-                              static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+  return path.size() > prefix.size() && sameFileName(std::wstring_view(path).substr(0, prefix.size()), prefix);
 }
 
 }  // namespace

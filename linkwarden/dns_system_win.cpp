@@ -16,15 +16,6 @@ namespace {
 // How long an ended netsh gets to be gone.
 constexpr DWORD kEndMillis = 5000;
 
-std::u16string fromAnsi(const char* text) {
-  const int units = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  if (units <= 1) return {};
-  std::wstring wide(static_cast<std::size_t>(units), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), units);
-  wide.resize(static_cast<std::size_t>(units - 1));
-  return common::fromWide(wide);
-}
-
 // The interface table, asked first for its size; empty when it cannot be read.
 std::vector<BYTE> interfaceTable() {
   ULONG size = 0;
@@ -52,7 +43,7 @@ bool WinDnsSystem::adapterDnsServers(std::uint32_t ifIndex, std::vector<std::u16
   for (const IP_ADDR_STRING* entry = &info->DnsServerList; entry != nullptr; entry = entry->Next) {
     char text[sizeof entry->IpAddress.String + 1] = {};
     memcpy(text, entry->IpAddress.String, sizeof entry->IpAddress.String);
-    servers.push_back(fromAnsi(text));
+    servers.push_back(common::fromWide(common::fromAnsi(text)));
   }
   return true;
 }

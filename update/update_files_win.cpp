@@ -73,8 +73,7 @@ bool Win32UpdateFiles::deleteFile(std::u16string_view path) {
 bool Win32UpdateFiles::samePath(std::u16string_view a, std::u16string_view b) {
   const std::wstring fullA = FullPathOf(a);
   const std::wstring fullB = FullPathOf(b);
-  return CompareStringOrdinal(fullA.c_str(), static_cast<int>(fullA.size()), fullB.c_str(),
-                              static_cast<int>(fullB.size()), TRUE) == CSTR_EQUAL;
+  return common::sameFileName(fullA, fullB);
 }
 
 }  // namespace update

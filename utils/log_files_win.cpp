@@ -14,31 +14,6 @@
 namespace logq {
 namespace {
 
-// The logger's paths are narrow texts in the process's code page, as fopen takes them.
-std::wstring fromAnsi(const std::string& text) {
-  if (text.empty()) return {};
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  return wide;
-}
-
-std::string toAnsi(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int length =
-      WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(), length, nullptr, nullptr);
-  return narrow;
-}
-
-bool sameName(const std::u16string& a, const std::u16string& b) {
-  return a.size() == b.size() &&
-         CompareStringOrdinal(reinterpret_cast<const wchar_t*>(a.data()), static_cast<int>(a.size()),
-                              reinterpret_cast<const wchar_t*>(b.data()), static_cast<int>(b.size()), TRUE) ==
-             CSTR_EQUAL;
-}
-
 std::u16string withoutTrailingSeparator(std::u16string path) {
   while (!path.empty() && path.back() == u'\\') path.pop_back();
   return path;
@@ -65,22 +40,24 @@ common::UniqueFile openEntry(const std::wstring& path, DWORD access, DWORD dispo
 // `parent`, is where its name says: its resolved path is the parent's and
 // its own long name, and it is no reparse point (Windows reports one that is
 // opened as itself; Wine follows a Unix link and shows where it led).
+// `information` is the handle's, read once for the caller too.
 bool staysInPlace(HANDLE entry, const std::u16string& parent, const std::wstring& path, const std::wstring& part,
-                  std::u16string& resolved) {
+                  std::u16string& resolved, BY_HANDLE_FILE_INFORMATION& information) {
   std::uint32_t error = 0;
   resolved = common::finalPathOf(entry, error);
-  BY_HANDLE_FILE_INFORMATION information;
   if (resolved.empty() || !GetFileInformationByHandle(entry, &information)) return false;
   if ((information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return false;
   if (part == L"..") return true;
-  return sameName(withoutTrailingSeparator(resolved), withoutTrailingSeparator(parent) + u"\\" + longNameOf(path, part));
+  return common::sameFileName(common::toWide(withoutTrailingSeparator(resolved)),
+                              common::toWide(withoutTrailingSeparator(parent) + u"\\" + longNameOf(path, part)));
 }
 
 class WinLogFiles final : public LogFiles {
  public:
   LogFileOpening openForAppend(const std::string& folder, const std::string& name) override {
     LogFileOpening opening;
-    const std::wstring wideFolder = fromAnsi(folder);
+    // The logger's paths are narrow texts in the process's code page, as fopen takes them.
+    const std::wstring wideFolder = common::fromAnsi(folder);
     std::vector<std::wstring> parts;
     for (std::size_t start = 0; start < wideFolder.size();) {
       std::size_t end = wideFolder.find_first_of(L"/\\", start);
@@ -109,14 +86,15 @@ class WinLogFiles final : public LogFiles {
       common::UniqueFile next = openEntry(path, FILE_READ_ATTRIBUTES, OPEN_EXISTING, kFolderFlags);
       if (!next) return opening;
       std::u16string nextResolved;
-      if (!staysInPlace(next.get(), resolved, path, parts[i], nextResolved)) {
-        opening.link = toAnsi(path);
+      BY_HANDLE_FILE_INFORMATION information;
+      if (!staysInPlace(next.get(), resolved, path, parts[i], nextResolved, information)) {
+        opening.link = common::toAnsi(path);
         return opening;
       }
       resolved = std::move(nextResolved);
       held.push_back(std::move(next));
     }
-    const std::wstring wideName = fromAnsi(name);
+    const std::wstring wideName = common::fromAnsi(name);
     path += L"\\" + wideName;
     common::UniqueFile file = openEntry(path, GENERIC_WRITE | FILE_READ_ATTRIBUTES, OPEN_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
@@ -124,9 +102,9 @@ class WinLogFiles final : public LogFiles {
     std::u16string fileResolved;
     BY_HANDLE_FILE_INFORMATION information;
     // A second name of the file (a hard link) could be any file of the machine.
-    if (!staysInPlace(file.get(), resolved, path, wideName, fileResolved) ||
-        !GetFileInformationByHandle(file.get(), &information) || information.nNumberOfLinks > 1) {
-      opening.link = toAnsi(path);
+    if (!staysInPlace(file.get(), resolved, path, wideName, fileResolved, information) ||
+        information.nNumberOfLinks > 1) {
+      opening.link = common::toAnsi(path);
       return opening;
     }
     const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file.get()), _O_APPEND | _O_BINARY | _O_WRONLY);
