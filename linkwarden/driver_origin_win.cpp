@@ -36,16 +36,24 @@ std::wstring ownProgramPath() {
 }  // namespace
 
 std::u16string WinDriverOrigin::toolFolder() {
-  std::uint32_t error = 0;
-  common::UniqueFile program = openForExamination(ownProgramPath(), error);
-  if (!program) return {};
-  std::u16string path = common::finalPathOf(program.get(), error);
-  const std::size_t slash = path.rfind(u'\\');
-  return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash);
+  if (!folder_) {
+    std::uint32_t error = 0;
+    common::UniqueFile program = openForExamination(ownProgramPath(), error);
+    const std::u16string path = program ? common::finalPathOf(program.get(), error) : std::u16string();
+    const std::size_t slash = path.rfind(u'\\');
+    // A folder that cannot be read is asked for again at the next request.
+    if (slash == std::u16string::npos) return {};
+    folder_ = path.substr(0, slash);
+  }
+  return *folder_;
 }
 
 common::FileSignature WinDriverOrigin::toolSignature() {
-  return common::WinSignatureCheck().examine(common::fromWide(ownProgramPath()));
+  if (signature_) return *signature_;
+  common::FileSignature signature = common::WinSignatureCheck().examine(common::fromWide(ownProgramPath()));
+  // Only a signature that was read is kept; anything else is looked at again next time.
+  if (signature.state == common::Signature::kValid) signature_ = signature;
+  return signature;
 }
 
 DriverFile WinDriverOrigin::examine(std::u16string_view path) {

@@ -2,6 +2,8 @@
 // handle, its Authenticode signature, and the tool's own.
 #pragma once
 
+#include <optional>
+
 #include "linkwarden/driver_origin.h"
 
 namespace linkwarden {
@@ -11,6 +13,12 @@ class WinDriverOrigin final : public DriverOrigin {
   std::u16string toolFolder() override;
   common::FileSignature toolSignature() override;
   DriverFile examine(std::u16string_view path) override;
+
+ private:
+  // Read at the first request: a running program's file cannot be written
+  // while it runs, so its folder and signature stand for the tool's life.
+  std::optional<std::u16string> folder_;
+  std::optional<common::FileSignature> signature_;
 };
 
 }  // namespace linkwarden
