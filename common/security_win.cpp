@@ -59,6 +59,17 @@ bool processTokenUsers(HANDLE process, TokenUsers& users, std::uint32_t& error) 
   return tokenUsers(token.get(), users, error);
 }
 
+UniqueHandle duplicateProcessToken(HANDLE process, DWORD access, TOKEN_TYPE type, std::uint32_t& error) {
+  UniqueHandle token;
+  UniqueHandle duplicate;
+  if (!OpenProcessToken(process, TOKEN_DUPLICATE | TOKEN_QUERY, token.put()) ||
+      !DuplicateTokenEx(token.get(), access, nullptr, SecurityImpersonation, type, duplicate.put())) {
+    error = GetLastError();
+    return {};
+  }
+  return duplicate;
+}
+
 bool ownTokenUsers(TokenUsers& users, std::uint32_t& error) {
   return processTokenUsers(GetCurrentProcess(), users, error);
 }

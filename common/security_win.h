@@ -29,6 +29,12 @@ std::u16string sidText(PSID sid, std::uint32_t& error);
 // The users of `token` (it needs TOKEN_QUERY).
 bool tokenUsers(HANDLE token, TokenUsers& users, std::uint32_t& error);
 
+// A duplicate of the token of `process` (opened with
+// PROCESS_QUERY_LIMITED_INFORMATION): a primary token to start programs
+// with, or an impersonation token, with `access`; empty (with `error`) when
+// it cannot be made.
+UniqueHandle duplicateProcessToken(HANDLE process, DWORD access, TOKEN_TYPE type, std::uint32_t& error);
+
 // The users of this process's own token.
 bool ownTokenUsers(TokenUsers& users, std::uint32_t& error);
 

@@ -2,15 +2,16 @@
 
 #include <cstdlib>
 
+#include "common/security_win.h"
+
 namespace linkwarden {
 
 bool ClientRights::adopt(HANDLE client, DWORD& error) {
-  common::UniqueHandle primary;
-  common::UniqueHandle impersonation;
-  if (!OpenProcessToken(client, TOKEN_QUERY | TOKEN_DUPLICATE, primary.put()) ||
-      !DuplicateTokenEx(primary.get(), TOKEN_QUERY | TOKEN_IMPERSONATE, nullptr, SecurityImpersonation,
-                        TokenImpersonation, impersonation.put())) {
-    error = GetLastError();
+  std::uint32_t why = 0;
+  common::UniqueHandle impersonation =
+      common::duplicateProcessToken(client, TOKEN_QUERY | TOKEN_IMPERSONATE, TokenImpersonation, why);
+  if (!impersonation) {
+    error = why;
     return false;
   }
   token_ = std::move(impersonation);

@@ -33,16 +33,12 @@ common::UniqueHandle shellPrimaryToken() {
   DWORD pid = 0;
   if (shell == nullptr || GetWindowThreadProcessId(shell, &pid) == 0 || pid == 0) return {};
   const common::UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-  common::UniqueHandle token;
-  if (!process || !OpenProcessToken(process.get(), TOKEN_DUPLICATE | TOKEN_QUERY, token.put())) return {};
-  common::UniqueHandle primary;
-  if (!DuplicateTokenEx(token.get(),
-                        TOKEN_QUERY | TOKEN_DUPLICATE | TOKEN_ASSIGN_PRIMARY | TOKEN_IMPERSONATE | TOKEN_ADJUST_DEFAULT |
-                            TOKEN_ADJUST_SESSIONID,
-                        nullptr, SecurityImpersonation, TokenPrimary, primary.put())) {
-    return {};
-  }
-  return primary;
+  if (!process) return {};
+  std::uint32_t error = 0;
+  return common::duplicateProcessToken(process.get(),
+                                       TOKEN_QUERY | TOKEN_DUPLICATE | TOKEN_ASSIGN_PRIMARY | TOKEN_IMPERSONATE |
+                                           TOKEN_ADJUST_DEFAULT | TOKEN_ADJUST_SESSIONID,
+                                       TokenPrimary, error);
 }
 
 // An environment block that DestroyEnvironmentBlock or FreeEnvironmentStringsW releases.
